@@ -1,0 +1,18 @@
+# Our own host: loads a .8bf under Windows, or calls the statically linked
+# entry point in native builds.
+if(NOT HOST_SOURCES)
+  return()
+endif()
+if(WIN32)
+  add_executable(corvhost ${HOST_SOURCES})
+  target_include_directories(corvhost PRIVATE ${PROJECT_SOURCE_DIR} ${STB_INCLUDE_DIR})
+  target_compile_definitions(corvhost PRIVATE WIN32_LEAN_AND_MEAN NOMINMAX)
+  target_link_options(corvhost PRIVATE -static -static-libgcc -static-libstdc++ -municode)
+  target_link_libraries(corvhost PRIVATE user32 gdi32 advapi32)
+else()
+  add_library(corvhost_lib STATIC ${HOST_SOURCES})
+  list(FILTER HOST_SOURCES EXCLUDE REGEX "/main\\.cpp$")
+  target_include_directories(corvhost_lib PUBLIC ${PROJECT_SOURCE_DIR} ${STB_INCLUDE_DIR})
+  add_executable(corvhost ${PROJECT_SOURCE_DIR}/host/main.cpp $<TARGET_OBJECTS:corvane_core>)
+  target_link_libraries(corvhost PRIVATE corvhost_lib)
+endif()

@@ -1,0 +1,36 @@
+# Native unit tests, end-to-end tests of the Windows plug-ins under Wine,
+# and the benchmarks.
+enable_testing()
+find_package(GTest REQUIRED)
+find_package(benchmark QUIET)
+
+file(GLOB UNIT_TEST_SOURCES CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/tests/unit/*.cpp)
+add_executable(corvane_tests ${UNIT_TEST_SOURCES} $<TARGET_OBJECTS:corvane_core>)
+target_include_directories(corvane_tests PRIVATE ${PROJECT_SOURCE_DIR})
+target_link_libraries(corvane_tests PRIVATE GTest::gtest GTest::gtest_main)
+if(TARGET corvhost_lib)
+  target_link_libraries(corvane_tests PRIVATE corvhost_lib)
+endif()
+target_compile_definitions(corvane_tests PRIVATE CORVANE_SOURCE_DIR="${PROJECT_SOURCE_DIR}")
+include(GoogleTest)
+gtest_discover_tests(corvane_tests DISCOVERY_TIMEOUT 60)
+
+file(GLOB BENCH_SOURCES CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/bench/*.cpp)
+if(benchmark_FOUND AND BENCH_SOURCES)
+  add_executable(corvane_bench ${BENCH_SOURCES} $<TARGET_OBJECTS:corvane_core>)
+  target_include_directories(corvane_bench PRIVATE ${PROJECT_SOURCE_DIR})
+  target_link_libraries(corvane_bench PRIVATE benchmark::benchmark)
+endif()
+
+# End-to-end tests drive the Windows builds; their build folders are given.
+set(CORVANE_WIN64_DIR "" CACHE PATH "build folder of the 64-bit plug-in and host")
+set(CORVANE_WIN32_DIR "" CACHE PATH "build folder of the 32-bit plug-in")
+file(GLOB E2E_TESTS CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/tests/e2e/test_*.py)
+foreach(script ${E2E_TESTS})
+  get_filename_component(name ${script} NAME_WE)
+  add_test(NAME e2e.${name}
+    COMMAND python3 ${script}
+      --win64 ${CORVANE_WIN64_DIR} --win32 ${CORVANE_WIN32_DIR}
+      --native $<TARGET_FILE_DIR:corvhost> --source ${PROJECT_SOURCE_DIR})
+  set_tests_properties(e2e.${name} PROPERTIES TIMEOUT 600)
+endforeach()

@@ -1,0 +1,111 @@
+#include "FilterCorvane.h"
+
+#include "../framework/Trace.h"
+
+namespace {
+
+const char* const kBlendModeNames[] = {
+    "normal",   "max weight", "screen",  "overlay", "addition",   "subtraction", "multiply",  "divide",
+    "difference", "exclusion", "lighten", "darken", "maximum",    "minimum",     "hue",       "saturation",
+    "lightness", "alpha add", "alpha sub", "alpha mult", "alpha replace", "(none) replace"};
+
+struct FloatSetup {
+    pfParameterFloat pfFilterCorvane::*pMember;
+    const char* strName;
+    double fDefault;
+    bool bHasBounds;
+    double fMin;
+    bool bMinEnforced;
+    double fMax;
+    bool bMaxEnforced;
+    const char (&strKey)[5];
+};
+
+// Float parameters in declaration order, between "BlendMode" and "Antialias".
+const FloatSetup kFloats[] = {
+    {&pfFilterCorvane::m_InnerDensity, "InnerDensity", 0.1, true, 0.0, true, 2.0, false, "DEIN"},
+    {&pfFilterCorvane::m_OuterDensity, "OuterDensity", 10.0, true, 0.0, true, 2.0, false, "DEOU"},
+    {&pfFilterCorvane::m_AddFactor, "AddFactor", 0.25, true, 0.0, true, 2.0, false, "ADFA"},
+    {&pfFilterCorvane::m_WeightX1X2, "WeightX1X2", 0.0, true, -1.0, true, 1.0, true, "WEGX"},
+    {&pfFilterCorvane::m_WeightY1Y2, "WeightY1Y2", 0.0, true, -1.0, true, 1.0, true, "WEGY"},
+    {&pfFilterCorvane::m_Randomize, "Randomize", 1.0, true, 0.0, true, 5.0, false, "RAND"},
+    {&pfFilterCorvane::m_OffsetX1, "OffsetX1", 0.0, false, 0, false, 0, false, "OFX1"},
+    {&pfFilterCorvane::m_OffsetX2, "OffsetX2", 0.0, false, 0, false, 0, false, "OFX2"},
+    {&pfFilterCorvane::m_OffsetY1, "OffsetY1", 0.0, false, 0, false, 0, false, "OFY1"},
+    {&pfFilterCorvane::m_OffsetY2, "OffsetY2", 0.0, false, 0, false, 0, false, "OFY2"},
+    {&pfFilterCorvane::m_InnerAngleX1, "InnerAngleX1", 33.0, false, 0, false, 0, false, "INX1"},
+    {&pfFilterCorvane::m_InnerAngleX2, "InnerAngleX2", 135.0, false, 0, false, 0, false, "INX2"},
+    {&pfFilterCorvane::m_InnerAngleY1, "InnerAngleY1", 43.0, false, 0, false, 0, false, "INY1"},
+    {&pfFilterCorvane::m_InnerAngleY2, "InnerAngleY2", 146.0, false, 0, false, 0, false, "INY2"},
+    {&pfFilterCorvane::m_OuterAngleX1, "OuterAngleX1", 246.0, false, 0, false, 0, false, "OUX1"},
+    {&pfFilterCorvane::m_OuterAngleX2, "OuterAngleX2", 356.0, false, 0, false, 0, false, "OUX2"},
+    {&pfFilterCorvane::m_OuterAngleY1, "OuterAngleY1", 43.0, false, 0, false, 0, false, "OUY1"},
+    {&pfFilterCorvane::m_OuterAngleY2, "OuterAngleY2", 106.0, false, 0, false, 0, false, "OUY2"},
+};
+
+}  // namespace
+
+pfFilterCorvane::pfFilterCorvane()
+{
+    PF_TRACE_ENTER("pfFilterCorvane::pfFilterCorvane()");
+
+    m_Color.SetName("Color");
+    m_Color.SetValue(0.5, 0.8, 0.05);
+    m_Color.SetScriptKeys(FourCC("COL1"), FourCC("COL2"), FourCC("COL3"));
+
+    m_GammaCorrection.SetName("GammaCorrection");
+    m_GammaCorrection.SetValue(1.0);
+    m_GammaCorrection.SetMin(0.0, true);
+    m_GammaCorrection.SetMax(3.0, false);
+    m_GammaCorrection.SetScriptKey(FourCC("GAMA"));
+
+    m_BlendMode.SetName("BlendMode");
+    for (const char* strItem : kBlendModeNames)
+        m_BlendMode.AddItem(strItem);
+    m_BlendMode.SetSelection(3);
+    m_BlendMode.SetScriptKey(FourCC("BLND"));
+
+    for (const FloatSetup& setup : kFloats) {
+        pfParameterFloat& parameter = this->*setup.pMember;
+        parameter.SetName(setup.strName);
+        parameter.SetValue(setup.fDefault);
+        if (setup.bHasBounds) {
+            parameter.SetMin(setup.fMin, setup.bMinEnforced);
+            parameter.SetMax(setup.fMax, setup.bMaxEnforced);
+        }
+        parameter.SetScriptKey(FourCC(setup.strKey));
+    }
+    m_Randomize.SetUndoable(false);
+    m_Randomize.SetSaved(false);
+
+    m_Antialias.SetName("Antialias");
+    m_Antialias.SetValue(true);
+    m_Antialias.SetScriptKey(FourCC("ANTI"));
+
+    m_ClipColor.SetName("ClipColor");
+    m_ClipColor.SetValue(false);
+    m_ClipColor.SetScriptKey(FourCC("CLCO"));
+
+    m_RandomizeButton.SetName("Randomize Button");
+    m_RandomizeButton.SetValue(false);
+    m_RandomizeButton.SetScriptKey(0);
+    m_RandomizeButton.SetSaved(false);
+    m_RandomizeButton.SetUndoable(false);
+
+    for (pfParameter* pParameter : AllParameters())
+        m_Parameters.Add(pParameter);
+    m_Parameters.ValidateAll();
+
+    PF_TRACE_EXIT("pfFilterCorvane::pfFilterCorvane()");
+}
+
+pfFilterCorvane::~pfFilterCorvane() = default;
+
+std::vector<pfParameter*> pfFilterCorvane::AllParameters()
+{
+    return {&m_Color,        &m_GammaCorrection, &m_BlendMode,    &m_InnerDensity, &m_OuterDensity,
+            &m_AddFactor,    &m_WeightX1X2,      &m_WeightY1Y2,   &m_Randomize,    &m_OffsetX1,
+            &m_OffsetX2,     &m_OffsetY1,        &m_OffsetY2,     &m_InnerAngleX1, &m_InnerAngleX2,
+            &m_InnerAngleY1, &m_InnerAngleY2,    &m_OuterAngleX1, &m_OuterAngleX2, &m_OuterAngleY1,
+            &m_OuterAngleY2, &m_Antialias,       &m_ClipColor,    &m_RandomizeButton};
+}

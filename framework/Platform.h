@@ -1,0 +1,42 @@
+// The narrow seam through which the portable core reaches the operating
+// system: tick count, message pumping during a preview render, the settings
+// store under the plug-in's registry key, and message boxes.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+enum class pfSettingType { String, Dword, Binary };
+
+class pfPlatform {
+public:
+    virtual ~pfPlatform() = default;
+
+    virtual uint32_t GetTickCount() = 0;
+
+    // Drains the thread's message queue, dispatching every message. Returns
+    // false when a quit message was met; it has then been posted again.
+    virtual bool PumpMessages() = 0;
+
+    virtual void ShowMessage(const std::string& strCaption, const std::string& strText) = 0;
+    virtual void ShowAbout() = 0;
+
+    // Values under the plug-in's key (strSubkey empty) or one of its subkeys.
+    // A read fails when the value is missing or larger than nMaxSize bytes.
+    virtual bool ReadSetting(const std::string& strSubkey, const std::string& strName,
+                             std::vector<uint8_t>& data, std::size_t nMaxSize) = 0;
+    virtual bool WriteSetting(const std::string& strSubkey, const std::string& strName, pfSettingType type,
+                              const std::vector<uint8_t>& data) = 0;
+};
+
+pfPlatform& GetPlatform();
+
+// Installs another implementation (tests); returns the previous one.
+pfPlatform* SetPlatform(pfPlatform* pPlatform);
+
+// The library's attach and detach work: opens and closes the trace file
+// named by the "logfile" setting.
+void AttachProcess();
+void DetachProcess();

@@ -1,0 +1,58 @@
+#include "PlatformPortable.h"
+
+#include <chrono>
+#include <iostream>
+
+uint32_t pfPlatformPortable::GetTickCount()
+{
+    using namespace std::chrono;
+    return uint32_t(duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count());
+}
+
+void pfPlatformPortable::ShowMessage(const std::string& strCaption, const std::string& strText)
+{
+    ++m_nMessages;
+    m_strLastMessage = strText;
+    std::cerr << strCaption << ": " << strText << "\n";
+}
+
+void pfPlatformPortable::ShowAbout()
+{
+    std::cerr << "Corvane II  V1.03\n";
+}
+
+bool pfPlatformPortable::ReadSetting(const std::string& strSubkey, const std::string& strName,
+                                     std::vector<uint8_t>& data, std::size_t nMaxSize)
+{
+    auto it = m_Settings.find({strSubkey, strName});
+    if (it == m_Settings.end() || it->second.size() > nMaxSize)
+        return false;
+    data = it->second;
+    return true;
+}
+
+bool pfPlatformPortable::WriteSetting(const std::string& strSubkey, const std::string& strName, pfSettingType,
+                                      const std::vector<uint8_t>& data)
+{
+    m_Settings[{strSubkey, strName}] = data;
+    return true;
+}
+
+#if !defined(_WIN32)
+namespace {
+pfPlatform* g_pPlatform = nullptr;
+}
+
+pfPlatform& GetPlatform()
+{
+    static pfPlatformPortable platform;
+    return g_pPlatform ? *g_pPlatform : platform;
+}
+
+pfPlatform* SetPlatform(pfPlatform* pPlatform)
+{
+    pfPlatform* pPrevious = g_pPlatform;
+    g_pPlatform = pPlatform;
+    return pPrevious;
+}
+#endif

@@ -1,0 +1,29 @@
+// Operating-system services for native builds and tests: a monotonic tick
+// count, an empty message queue, messages on standard error and an
+// in-memory settings store.
+#pragma once
+
+#include "Platform.h"
+
+#include <map>
+#include <utility>
+
+class pfPlatformPortable : public pfPlatform {
+public:
+    uint32_t GetTickCount() override;
+    bool PumpMessages() override { return true; }
+    void ShowMessage(const std::string& strCaption, const std::string& strText) override;
+    void ShowAbout() override;
+    bool ReadSetting(const std::string& strSubkey, const std::string& strName, std::vector<uint8_t>& data,
+                     std::size_t nMaxSize) override;
+    bool WriteSetting(const std::string& strSubkey, const std::string& strName, pfSettingType type,
+                      const std::vector<uint8_t>& data) override;
+
+    int GetMessageCount() const { return m_nMessages; }
+    const std::string& GetLastMessage() const { return m_strLastMessage; }
+
+private:
+    std::map<std::pair<std::string, std::string>, std::vector<uint8_t>> m_Settings;
+    int m_nMessages = 0;
+    std::string m_strLastMessage;
+};
