@@ -1,118 +1,134 @@
 #include "HandleSuite.h"
 
-#include <map>
-#include <memory>
+#include <algorithm>
+#include <cstring>
 #include <new>
-#include <vector>
 
 namespace {
 
-// The data pointer must stay the block's first member: plug-ins read it
-// through the handle as *handle.
-struct HandleBlock {
-    char* pData = nullptr;
-    std::vector<char> storage;
-    bool bLocked = false;
-};
+pfHandleSuite* g_pCurrentSuite = nullptr;
 
-// Owns every live block; the key is the handle given out.
-std::map<Handle, std::unique_ptr<HandleBlock>>& LiveHandles()
+Handle PF_CDECL NewProc(int32_t nSize)
 {
-    static std::map<Handle, std::unique_ptr<HandleBlock>> handles;
-    return handles;
+    return g_pCurrentSuite ? g_pCurrentSuite->New(nSize) : nullptr;
 }
 
-HandleBlock* Find(Handle hHandle)
+void PF_CDECL DisposeProc(Handle h)
 {
-    auto& handles = LiveHandles();
-    const auto it = handles.find(hHandle);
-    return it == handles.end() ? nullptr : it->second.get();
+    if (g_pCurrentSuite)
+        g_pCurrentSuite->Dispose(h);
 }
 
-// Zero-size handles still reserve a byte, so the data pointer is never null.
-OSErr Resize(HandleBlock& block, int32_t nSize)
+int32_t PF_CDECL GetSizeProc(Handle h)
+{
+    return g_pCurrentSuite ? g_pCurrentSuite->GetSize(h) : 0;
+}
+
+OSErr PF_CDECL SetSizeProc(Handle h, int32_t nSize)
+{
+    return g_pCurrentSuite ? g_pCurrentSuite->SetSize(h, nSize) : paramErr;
+}
+
+Ptr PF_CDECL LockProc(Handle h, Boolean)
+{
+    return g_pCurrentSuite ? g_pCurrentSuite->Lock(h) : nullptr;
+}
+
+void PF_CDECL UnlockProc(Handle h)
+{
+    if (g_pCurrentSuite)
+        g_pCurrentSuite->Unlock(h);
+}
+
+void PF_CDECL RecoverSpaceProc(int32_t) {}
+
+} // namespace
+
+pfHandleSuite::pfHandleSuite() : m_pPrevious(g_pCurrentSuite)
+{
+    m_Procs.handleProcsVersion = 1;
+    m_Procs.numHandleProcs = 8;
+    m_Procs.newProc = NewProc;
+    m_Procs.disposeProc = DisposeProc;
+    m_Procs.getSizeProc = GetSizeProc;
+    m_Procs.setSizeProc = SetSizeProc;
+    m_Procs.lockProc = LockProc;
+    m_Procs.unlockProc = UnlockProc;
+    m_Procs.recoverSpaceProc = RecoverSpaceProc;
+    m_Procs.disposeRegularHandleProc = DisposeProc;
+    g_pCurrentSuite = this;
+}
+
+pfHandleSuite::~pfHandleSuite()
+{
+    if (g_pCurrentSuite == this)
+        g_pCurrentSuite = m_pPrevious;
+}
+
+pfHandleSuite* pfHandleSuite::Current()
+{
+    return g_pCurrentSuite;
+}
+
+pfHandleSuite::Block* pfHandleSuite::Find(Handle h) const
+{
+    const auto it = m_Blocks.find(h);
+    return it == m_Blocks.end() ? nullptr : it->second.get();
+}
+
+Handle pfHandleSuite::New(int32_t nSize)
 {
     if (nSize < 0)
+        return nullptr;
+    auto pBlock = std::make_unique<Block>();
+    // Zero-byte handles still get storage so that locking one yields a
+    // usable address.
+    pBlock->storage.reset(new (std::nothrow) char[std::max<int32_t>(nSize, 1)]());
+    if (!pBlock->storage)
+        return nullptr;
+    pBlock->pData = pBlock->storage.get();
+    pBlock->nSize = nSize;
+    Handle h = &pBlock->pData;
+    m_Blocks.emplace(h, std::move(pBlock));
+    return h;
+}
+
+void pfHandleSuite::Dispose(Handle h)
+{
+    m_Blocks.erase(h);
+}
+
+bool pfHandleSuite::IsValid(Handle h) const
+{
+    return Find(h) != nullptr;
+}
+
+int32_t pfHandleSuite::GetSize(Handle h) const
+{
+    const Block* pBlock = Find(h);
+    return pBlock ? pBlock->nSize : 0;
+}
+
+OSErr pfHandleSuite::SetSize(Handle h, int32_t nSize)
+{
+    Block* pBlock = Find(h);
+    if (!pBlock || nSize < 0)
         return paramErr;
-    try {
-        block.storage.reserve(std::size_t(nSize > 0 ? nSize : 1));
-        block.storage.resize(std::size_t(nSize), 0);
-    } catch (const std::bad_alloc&) {
+    std::unique_ptr<char[]> storage(new (std::nothrow) char[std::max<int32_t>(nSize, 1)]());
+    if (!storage)
         return memFullErr;
-    }
-    block.pData = block.storage.data();
+    std::memcpy(storage.get(), pBlock->storage.get(), std::size_t(std::min(nSize, pBlock->nSize)));
+    pBlock->storage = std::move(storage);
+    pBlock->pData = pBlock->storage.get();
+    pBlock->nSize = nSize;
     return noErr;
 }
 
-Handle PF_CDECL NewProc(int32_t nSize) { return NewHostHandle(nSize); }
-void PF_CDECL DisposeProc(Handle hHandle) { DisposeHostHandle(hHandle); }
-int32_t PF_CDECL GetSizeProc(Handle hHandle) { return GetHostHandleSize(hHandle); }
-OSErr PF_CDECL SetSizeProc(Handle hHandle, int32_t nSize) { return SetHostHandleSize(hHandle, nSize); }
-
-Ptr PF_CDECL LockProc(Handle hHandle, Boolean)
+Ptr pfHandleSuite::Lock(Handle h)
 {
-    HandleBlock* pBlock = Find(hHandle);
-    if (!pBlock)
-        return nullptr;
-    pBlock->bLocked = true;
-    return pBlock->pData;
+    const Block* pBlock = Find(h);
+    return pBlock ? pBlock->pData : nullptr;
 }
 
-void PF_CDECL UnlockProc(Handle hHandle)
-{
-    if (HandleBlock* pBlock = Find(hHandle))
-        pBlock->bLocked = false;
-}
-
-// Our handles live in the ordinary heap; there is no pool estimate to lower.
-void PF_CDECL RecoverSpaceProc(int32_t) {}
-
-}  // namespace
-
-HandleProcs& GetHostHandleProcs()
-{
-    static HandleProcs procs = {1,           8,          NewProc,    DisposeProc,      GetSizeProc,
-                                SetSizeProc, LockProc,   UnlockProc, RecoverSpaceProc, DisposeProc};
-    return procs;
-}
-
-Handle NewHostHandle(int32_t nSize)
-{
-    try {
-        auto pBlock = std::make_unique<HandleBlock>();
-        if (Resize(*pBlock, nSize) != noErr)
-            return nullptr;
-        Handle hHandle = &pBlock->pData;
-        LiveHandles().emplace(hHandle, std::move(pBlock));
-        return hHandle;
-    } catch (const std::bad_alloc&) {
-        return nullptr;
-    }
-}
-
-void DisposeHostHandle(Handle hHandle)
-{
-    LiveHandles().erase(hHandle);
-}
-
-int32_t GetHostHandleSize(Handle hHandle)
-{
-    const HandleBlock* pBlock = Find(hHandle);
-    return pBlock ? int32_t(pBlock->storage.size()) : 0;
-}
-
-OSErr SetHostHandleSize(Handle hHandle, int32_t nSize)
-{
-    HandleBlock* pBlock = Find(hHandle);
-    return pBlock ? Resize(*pBlock, nSize) : paramErr;
-}
-
-bool IsHostHandle(Handle hHandle)
-{
-    return Find(hHandle) != nullptr;
-}
-
-std::size_t CountHostHandles()
-{
-    return LiveHandles().size();
-}
+// Handles never move while they exist, so unlocking has nothing to undo.
+void pfHandleSuite::Unlock(Handle) {}

@@ -1,36 +1,47 @@
-// The host's handle suite: master-pointer handles (a handle points to a
-// block whose first member is the data pointer), as old plug-ins that
-// dereference handles directly expect. Version 1 with 8 procedures.
-//
-// Every host file that hands memory to the plug-in as a Handle uses these
-// functions, so that the plug-in's dispose procedure can free any handle the
-// host created.
+// The host's handle procedures (version 1, eight procedures). A handle
+// points to a master pointer that holds the data address, as hosts have
+// always done for plug-ins that dereference handles directly. Handles from
+// the plug-in are untrusted: unknown ones are ignored by every procedure.
 #pragma once
 
 #include "framework/HostInterface.h"
 
 #include <cstddef>
-#include <cstdint>
+#include <map>
+#include <memory>
 
-// The table to put into FilterRecord::handleProcs. Lives for the process.
-HandleProcs& GetHostHandleProcs();
+class pfHandleSuite {
+public:
+    pfHandleSuite();
+    ~pfHandleSuite();
+    pfHandleSuite(const pfHandleSuite&) = delete;
+    pfHandleSuite& operator=(const pfHandleSuite&) = delete;
 
-// Allocates a zero-filled handle of nSize bytes (at least one byte is
-// reserved so the data pointer is never null); null for a negative size or
-// when memory runs out.
-Handle NewHostHandle(int32_t nSize);
+    // The suite the C procedures of the table work on: the newest one.
+    static pfHandleSuite* Current();
 
-// Frees a handle made by NewHostHandle; null and unknown handles are ignored.
-void DisposeHostHandle(Handle hHandle);
+    HandleProcs* GetProcs() { return &m_Procs; }
 
-// Size in bytes, or 0 for null and unknown handles.
-int32_t GetHostHandleSize(Handle hHandle);
+    Handle New(int32_t nSize);
+    void Dispose(Handle h);
+    bool IsValid(Handle h) const;
+    int32_t GetSize(Handle h) const;
+    OSErr SetSize(Handle h, int32_t nSize);
+    Ptr Lock(Handle h);
+    void Unlock(Handle h);
 
-// Resizes, keeping the contents; new bytes are zero.
-OSErr SetHostHandleSize(Handle hHandle, int32_t nSize);
+    std::size_t Count() const { return m_Blocks.size(); }
 
-// True while hHandle is a live handle of this suite.
-bool IsHostHandle(Handle hHandle);
+private:
+    struct Block {
+        char* pData = nullptr; // the master pointer; its address is the handle
+        std::unique_ptr<char[]> storage;
+        int32_t nSize = 0;
+    };
 
-// Number of live handles (leak checks in tests and at host exit).
-std::size_t CountHostHandles();
+    Block* Find(Handle h) const;
+
+    HandleProcs m_Procs{};
+    std::map<Handle, std::unique_ptr<Block>> m_Blocks;
+    pfHandleSuite* m_pPrevious = nullptr;
+};

@@ -1,0 +1,132 @@
+#include "BufferFill.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace {
+
+int Width(const Rect& rect)
+{
+    return int(rect.right) - int(rect.left);
+}
+
+int Height(const Rect& rect)
+{
+    return int(rect.bottom) - int(rect.top);
+}
+
+int PlaneCount(const pfBufferRequest& request)
+{
+    return request.nHiPlane - request.nLoPlane + 1;
+}
+
+int32_t RowBytes(const pfDocument& document, const pfBufferRequest& request)
+{
+    const int64_t nBytes = int64_t(Width(request.rect)) * PlaneCount(request) * document.GetSampleBytes();
+    return int32_t((nBytes + kRowAlignment - 1) / kRowAlignment * kRowAlignment);
+}
+
+bool ReachesOutside(const pfDocument& document, const pfBufferRequest& request)
+{
+    const int64_t nLeft = int64_t(request.rect.left) * request.nRate;
+    const int64_t nTop = int64_t(request.rect.top) * request.nRate;
+    const int64_t nRight = int64_t(request.rect.right - 1) * request.nRate;
+    const int64_t nBottom = int64_t(request.rect.bottom - 1) * request.nRate;
+    return nLeft < 0 || nTop < 0 || nRight >= document.GetWidth() || nBottom >= document.GetHeight();
+}
+
+uint16_t PaddingValue(const pfDocument& document, int16_t nPadding)
+{
+    // The padding is a byte value; 16-bit samples get it in both bytes.
+    if (nPadding < 0)
+        return 0;
+    return document.GetDepth() == 16 ? uint16_t(nPadding * 257) : uint16_t(nPadding);
+}
+
+uint16_t SampleAt(const pfDocument& document, int nPlane, int x, int y, int16_t nPadding)
+{
+    if (document.Contains(x, y))
+        return document.Get(nPlane, x, y);
+    if (nPadding == -1)
+        return document.Get(nPlane, std::clamp(x, 0, document.GetWidth() - 1),
+                            std::clamp(y, 0, document.GetHeight() - 1));
+    return PaddingValue(document, nPadding);
+}
+
+void StoreSample(uint8_t* pSample, int nSampleBytes, uint16_t nValue)
+{
+    if (nSampleBytes == 2)
+        std::memcpy(pSample, &nValue, 2);
+    else
+        *pSample = uint8_t(nValue);
+}
+
+uint16_t LoadSample(const uint8_t* pSample, int nSampleBytes)
+{
+    if (nSampleBytes == 1)
+        return *pSample;
+    uint16_t nValue = 0;
+    std::memcpy(&nValue, pSample, 2);
+    return nValue;
+}
+
+} // namespace
+
+bool IsEmpty(const Rect& rect)
+{
+    return rect.bottom <= rect.top || rect.right <= rect.left;
+}
+
+int SamplingStep(Fixed nRate)
+{
+    if (nRate < 0)
+        return 0;
+    return std::max(1, int(nRate >> 16));
+}
+
+OSErr FillBuffer(const pfDocument& source, const pfBufferRequest& request, std::vector<uint8_t>& buffer,
+                 int32_t& nRowBytes)
+{
+    if (request.nLoPlane < 0 || request.nHiPlane < request.nLoPlane || request.nHiPlane >= source.GetPlanes() ||
+        request.nRate < 1)
+        return paramErr;
+    const bool bPadded = request.nPadding >= -2 && request.nPadding <= 255;
+    if (!bPadded && ReachesOutside(source, request))
+        return paramErr;
+
+    nRowBytes = RowBytes(source, request);
+    const int nSampleBytes = source.GetSampleBytes();
+    const int nPlanes = PlaneCount(request);
+    buffer.assign(std::size_t(nRowBytes) * Height(request.rect), 0);
+    for (int nRow = 0; nRow < Height(request.rect); ++nRow) {
+        uint8_t* pRow = buffer.data() + std::size_t(nRow) * nRowBytes;
+        const int y = (request.rect.top + nRow) * request.nRate;
+        for (int nColumn = 0; nColumn < Width(request.rect); ++nColumn) {
+            const int x = (request.rect.left + nColumn) * request.nRate;
+            for (int p = 0; p < nPlanes; ++p) {
+                const uint16_t nValue = SampleAt(source, request.nLoPlane + p, x, y, request.nPadding);
+                StoreSample(pRow + (std::size_t(nColumn) * nPlanes + p) * nSampleBytes, nSampleBytes, nValue);
+            }
+        }
+    }
+    return noErr;
+}
+
+void CommitBuffer(pfDocument& target, const pfBufferRequest& request, const std::vector<uint8_t>& buffer,
+                  int32_t nRowBytes)
+{
+    const int nSampleBytes = target.GetSampleBytes();
+    const int nPlanes = PlaneCount(request);
+    for (int nRow = 0; nRow < Height(request.rect); ++nRow) {
+        const uint8_t* pRow = buffer.data() + std::size_t(nRow) * nRowBytes;
+        const int y = request.rect.top + nRow;
+        for (int nColumn = 0; nColumn < Width(request.rect); ++nColumn) {
+            const int x = request.rect.left + nColumn;
+            if (!target.Contains(x, y))
+                continue;
+            for (int p = 0; p < nPlanes; ++p)
+                target.Set(request.nLoPlane + p, x, y,
+                           LoadSample(pRow + (std::size_t(nColumn) * nPlanes + p) * nSampleBytes, nSampleBytes));
+        }
+    }
+}

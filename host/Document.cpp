@@ -1,0 +1,32 @@
+#include "Document.h"
+
+#include <algorithm>
+
+uint16_t PngToHost16(uint16_t nPng)
+{
+    // 2 * png * 32768 is never an odd multiple of 65535, so no halves occur.
+    return uint16_t((uint32_t(nPng) * 2 * 32768 + 65535) / (2 * 65535));
+}
+
+uint16_t HostToPng16(uint16_t nHost)
+{
+    const uint32_t nClamped = std::min<uint32_t>(nHost, 32768);
+    return uint16_t((nClamped * 2 * 65535 + 32768) / (2 * 32768));
+}
+
+pfDocument::pfDocument(int nWidth, int nHeight, int nPlanes, int nDepth)
+    : m_nWidth(nWidth), m_nHeight(nHeight), m_nDepth(nDepth),
+      m_lstPlanes(std::size_t(nPlanes), std::vector<uint16_t>(std::size_t(nWidth) * nHeight))
+{
+}
+
+void pfDocument::Fill(int nPlane, uint16_t nValue)
+{
+    std::fill(m_lstPlanes[nPlane].begin(), m_lstPlanes[nPlane].end(), nValue);
+}
+
+bool pfDocument::operator==(const pfDocument& other) const
+{
+    return m_nWidth == other.m_nWidth && m_nHeight == other.m_nHeight && m_nDepth == other.m_nDepth &&
+           m_lstPlanes == other.m_lstPlanes;
+}

@@ -1,0 +1,55 @@
+// How a PNG becomes a host document and back: the image mode chosen on the
+// command line, the plane structure (flat image or layer with transparency)
+// and the conversion of samples between the two.
+//
+// Conventions of this host:
+// - A flat document is a background layer: its colour planes are layer
+//   planes (inLayerPlanes = colour planes, inTransparencyMask 0), filter
+//   case 1, or 2 with a selection.
+// - A layer document adds a transparency plane after the colour planes
+//   (inTransparencyMask 1), filled from the PNG's alpha or opaque, filter
+//   case 4, or 5 with a selection.
+// - Colour planes take the PNG's colour channels cyclically (plane i gets
+//   channel i mod channel count).
+// - The output PNG keeps the input's bit depth; it is RGB when the document
+//   has three or more colour planes (the first three), grey otherwise, and
+//   carries an alpha channel when the document has a transparency plane or
+//   the input had one (a flat document keeps the input's alpha unchanged).
+#pragma once
+
+#include "Document.h"
+#include "Png.h"
+
+#include <cstdint>
+#include <string>
+
+enum class pfHostMode { Grey, RGB, Multichannel, CMYK, Lab, Indexed };
+
+bool ParseHostMode(const std::string& strName, pfHostMode& mode);
+
+struct pfDocumentOptions {
+    pfHostMode mode = pfHostMode::RGB;
+    int nMultichannelPlanes = 3;
+    bool bLayer = false;
+};
+
+struct pfDocumentFormat {
+    int16_t nImageMode = 0;
+    int nColorPlanes = 0;
+    int nDepth = 8;
+    bool bTransparency = false;
+    int TotalPlanes() const { return nColorPlanes + (bTransparency ? 1 : 0); }
+};
+
+// Indexed documents are 8-bit whatever the PNG; the others follow its depth.
+pfDocumentFormat DescribeDocument(const pfDocumentOptions& options, int nPngDepth);
+
+pfDocument DocumentFromPng(const pfPngImage& png, const pfDocumentFormat& format);
+pfPngImage DocumentToPng(const pfDocument& document, const pfDocumentFormat& format, const pfPngImage& input);
+
+// One plane as a grey PNG of the input's depth.
+pfPngImage PlaneToPng(const pfDocument& document, int nPlane, int nPngDepth);
+
+// A selection mask from an 8-bit grey PNG (other layouts take the first
+// channel); 255 = selected.
+bool MaskFromPng(const pfPngImage& png, int nWidth, int nHeight, pfDocument& mask, std::string& strError);

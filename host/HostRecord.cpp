@@ -1,0 +1,236 @@
+#include "HostRecord.h"
+
+#include "Callbacks.h"
+
+#include <algorithm>
+#include <new>
+
+namespace {
+
+pfHostRecord* g_pCurrentRecord = nullptr;
+
+// Nothing may escape into the plug-in: an allocation failure is an answer.
+OSErr PF_CDECL AdvanceStateCallback()
+{
+    if (!g_pCurrentRecord)
+        return paramErr;
+    try {
+        return g_pCurrentRecord->AdvanceState();
+    } catch (const std::bad_alloc&) {
+        return memFullErr;
+    }
+}
+
+constexpr int32_t kMaxSpace = 1 << 30;
+constexpr Fixed kUnitRate = 1 << 16;
+constexpr Fixed kResolution72 = 72 << 16;
+
+Fixed ToFixed(double fValue)
+{
+    return Fixed(fValue * 65536.0 + 0.5);
+}
+
+// An sRGB-like monitor: gamma 2.2, Rec. 709 primaries, D65 white.
+PlugInMonitor DefaultMonitor()
+{
+    PlugInMonitor monitor{};
+    monitor.gamma = ToFixed(2.2);
+    monitor.redX = ToFixed(0.64);
+    monitor.redY = ToFixed(0.33);
+    monitor.greenX = ToFixed(0.30);
+    monitor.greenY = ToFixed(0.60);
+    monitor.blueX = ToFixed(0.15);
+    monitor.blueY = ToFixed(0.06);
+    monitor.whiteX = ToFixed(0.3127);
+    monitor.whiteY = ToFixed(0.3290);
+    return monitor;
+}
+
+// Foreground black, background white, in the document's own terms: CMYK
+// samples count ink inverted (255 = no ink), Lab keeps a and b neutral.
+void SetFilterColors(FilterRecord& record, const pfDocumentFormat& format)
+{
+    record.foreground = RGBColor{0, 0, 0};
+    record.background = RGBColor{65535, 65535, 65535};
+    const FilterColor black = {0, 0, 0, 0}, white = {255, 255, 255, 255};
+    const FilterColor inkBlack = {255, 255, 255, 0}, labBlack = {0, 128, 128, 0}, labWhite = {255, 128, 128, 0};
+    const uint8_t* pFore = black;
+    const uint8_t* pBack = white;
+    if (format.nImageMode == plugInModeCMYKColor || format.nImageMode == plugInModeCMYK64) {
+        pFore = inkBlack;
+    } else if (format.nImageMode == plugInModeLabColor || format.nImageMode == plugInModeLab48) {
+        pFore = labBlack;
+        pBack = labWhite;
+    }
+    std::copy(pFore, pFore + 4, record.foreColor);
+    std::copy(pBack, pBack + 4, record.backColor);
+}
+
+} // namespace
+
+pfHostRecord::pfHostRecord(pfDocument& document, const pfDocument* pMask, const pfRecordOptions& options,
+                           pfHandleSuite& handles)
+    : m_Document(document), m_pMask(pMask), m_pRecord(new FilterRecord()), m_pPrevious(g_pCurrentRecord)
+{
+    FillRecord(options);
+    if (options.bHandleProcs)
+        m_pRecord->handleProcs = handles.GetProcs();
+    g_pCurrentRecord = this;
+}
+
+pfHostRecord::~pfHostRecord()
+{
+    if (g_pCurrentRecord == this)
+        g_pCurrentRecord = m_pPrevious;
+}
+
+pfHostRecord* pfHostRecord::Current()
+{
+    return g_pCurrentRecord;
+}
+
+void pfHostRecord::FillRecord(const pfRecordOptions& options)
+{
+    FilterRecord& record = *m_pRecord;
+    const pfDocumentFormat& format = options.format;
+    const Point size{int16_t(m_Document.GetHeight()), int16_t(m_Document.GetWidth())};
+
+    record.abortProc = pfCallbacks::AbortProcedure();
+    record.progressProc = options.bProgress ? pfCallbacks::ProgressProcedure() : nullptr;
+    record.imageSize = size;
+    record.wholeSize = size;
+    record.planes = int16_t(m_Document.GetPlanes());
+    record.filterRect = Rect{0, 0, size.v, size.h};
+    record.maxSpace = kMaxSpace;
+    record.haveMask = m_pMask ? 1 : 0;
+    record.autoMask = record.haveMask;
+    SetFilterColors(record, format);
+    record.hostSig = kHostSignature;
+    record.imageMode = format.nImageMode;
+    record.imageHRes = kResolution72;
+    record.imageVRes = kResolution72;
+    record.monitor = DefaultMonitor();
+    record.platformData = &m_PlatformData;
+    record.processEvent = pfCallbacks::ProcessEventProcedure();
+    record.displayPixels = options.bDisplayPixels ? pfCallbacks::DisplayPixelsProcedure() : nullptr;
+    if (format.bTransparency)
+        record.filterCase = m_pMask ? filterCaseEditableTransparencyWithSelection
+                                    : filterCaseEditableTransparencyNoSelection;
+    else
+        record.filterCase = m_pMask ? filterCaseFlatImageWithSelection : filterCaseFlatImageNoSelection;
+    record.dummyPlaneValue = -1;
+    record.advanceState = options.bAdvanceState ? AdvanceStateCallback : nullptr;
+    record.supportsAbsolute = 1;
+    record.supportsPadding = 1;
+    record.inputPadding = record.outputPadding = record.maskPadding = -3;
+    record.samplingSupport = 1;
+    record.inputRate = record.maskRate = kUnitRate;
+    record.colorServices = options.bColorServices ? pfCallbacks::ColorServicesProcedure() : nullptr;
+    if (!options.bOldHost)
+        FillPlaneCounts(format);
+    record.inTileHeight = record.outTileHeight = record.absTileHeight = record.maskTileHeight = size.v;
+    record.inTileWidth = record.outTileWidth = record.absTileWidth = record.maskTileWidth = size.h;
+    record.errorString = m_ErrorString;
+    record.depth = format.nDepth;
+}
+
+void pfHostRecord::FillPlaneCounts(const pfDocumentFormat& format)
+{
+    FilterRecord& record = *m_pRecord;
+    const auto nColor = int16_t(format.nColorPlanes);
+    const int16_t nTransparency = format.bTransparency ? 1 : 0;
+    record.inLayerPlanes = record.outLayerPlanes = record.absLayerPlanes = nColor;
+    record.inTransparencyMask = record.outTransparencyMask = record.absTransparencyMask = nTransparency;
+}
+
+void pfHostRecord::SetDescriptorParameters(PIDescriptorParameters* pParameters)
+{
+    m_pRecord->descriptorParameters = pParameters;
+}
+
+bool pfHostRecord::HasRequest() const
+{
+    const FilterRecord& record = *m_pRecord;
+    return !IsEmpty(record.inRect) || !IsEmpty(record.outRect) || (record.haveMask && !IsEmpty(record.maskRect));
+}
+
+OSErr pfHostRecord::AdvanceState()
+{
+    ++m_nAdvanceStateCalls;
+    CommitOutput();
+    ReleaseBuffers();
+    return Deliver();
+}
+
+void pfHostRecord::EndSelector()
+{
+    CommitOutput();
+    ReleaseBuffers();
+}
+
+void pfHostRecord::CommitOutput()
+{
+    if (m_PendingOutput.bActive)
+        CommitBuffer(m_Document, m_PendingOutput.request, m_OutBuffer, m_PendingOutput.nRowBytes);
+    m_PendingOutput = Delivery();
+}
+
+void pfHostRecord::ReleaseBuffers()
+{
+    FilterRecord& record = *m_pRecord;
+    m_InBuffer.clear();
+    m_OutBuffer.clear();
+    m_MaskBuffer.clear();
+    record.inData = record.outData = record.maskData = nullptr;
+    record.inRowBytes = record.outRowBytes = record.maskRowBytes = 0;
+    record.inColumnBytes = record.inPlaneBytes = record.outColumnBytes = record.outPlaneBytes = 0;
+}
+
+OSErr pfHostRecord::Deliver()
+{
+    FilterRecord& record = *m_pRecord;
+    const int nSampleBytes = m_Document.GetSampleBytes();
+
+    pfBufferRequest input{record.inRect, record.inLoPlane, record.inHiPlane, SamplingStep(record.inputRate),
+                          record.inputPadding};
+    pfBufferRequest output{record.outRect, record.outLoPlane, record.outHiPlane, 1, record.outputPadding};
+    pfBufferRequest mask{record.maskRect, 0, 0, SamplingStep(record.maskRate), record.maskPadding};
+    const bool bInput = !IsEmpty(input.rect);
+    const bool bOutput = !IsEmpty(output.rect);
+    const bool bMask = m_pMask && !IsEmpty(mask.rect);
+
+    int32_t nInRowBytes = 0, nOutRowBytes = 0, nMaskRowBytes = 0;
+    if (bInput) {
+        if (const OSErr nErr = FillBuffer(m_Document, input, m_InBuffer, nInRowBytes))
+            return nErr;
+    }
+    if (bOutput) {
+        if (const OSErr nErr = FillBuffer(m_Document, output, m_OutBuffer, nOutRowBytes))
+            return nErr;
+    }
+    if (bMask) {
+        if (const OSErr nErr = FillBuffer(*m_pMask, mask, m_MaskBuffer, nMaskRowBytes))
+            return nErr;
+    }
+
+    if (bInput) {
+        record.inData = m_InBuffer.data();
+        record.inRowBytes = nInRowBytes;
+        record.inColumnBytes = (input.nHiPlane - input.nLoPlane + 1) * nSampleBytes;
+        record.inPlaneBytes = nSampleBytes;
+    }
+    if (bOutput) {
+        record.outData = m_OutBuffer.data();
+        record.outRowBytes = nOutRowBytes;
+        record.outColumnBytes = (output.nHiPlane - output.nLoPlane + 1) * nSampleBytes;
+        record.outPlaneBytes = nSampleBytes;
+        m_PendingOutput.bActive = true;
+        m_PendingOutput.request = output;
+        m_PendingOutput.nRowBytes = nOutRowBytes;
+    }
+    if (bMask) {
+        record.maskData = m_MaskBuffer.data();
+        record.maskRowBytes = nMaskRowBytes;
+    }
+    return noErr;
+}
