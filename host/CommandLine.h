@@ -1,0 +1,50 @@
+// The host's command line: every option, its parsing and the help text.
+#pragma once
+
+#include "Callbacks.h"
+#include "DocumentFormat.h"
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+struct pfCommandLine {
+    bool bHelp = false;
+    std::string strInput;
+    std::string strOutput;
+    std::string strPlanePrefix;
+    std::string strMask;
+    std::string strPlugin;
+    std::string strEntry = "ENTRYPOINT";
+    std::string strListPipl;
+
+    bool bModeGiven = false;
+    pfDocumentOptions document;
+    bool bOldHost = false;
+
+    bool bOmitAdvanceState = false;
+    bool bOmitDisplayPixels = false;
+    bool bOmitProgress = false;
+    bool bOmitColorServices = false;
+    bool bOmitDescriptor = false;
+    bool bOmitHandleProcs = false;
+    pfCallbackSettings callbacks;
+
+    bool bAbout = false;
+    std::vector<int16_t> lstSelectors;
+
+    std::string strRecord;
+    std::string strPlay;
+    int16_t nPlayInfo = 1; // show the dialog, as a menu command does
+
+    bool bLogfileGiven = false;
+    std::string strLogfile;
+    bool bNoLogfile = false;
+    bool bAnswerDialogs = false;
+    std::string strCaptureDir;
+};
+
+// False with a message for anything malformed.
+bool ParseCommandLine(const std::vector<std::string>& lstArgs, pfCommandLine& commandLine, std::string& strError);
+
+std::string HelpText();

@@ -1,0 +1,242 @@
+#include "DialogWatcher.h"
+
+#if defined(_WIN32)
+#include "Console.h"
+#include "Png.h"
+#include "WinText.h"
+
+#include <windows.h>
+
+#include <map>
+#include <vector>
+
+namespace {
+
+constexpr DWORD kPollMs = 100;
+constexpr DWORD kSettleMs = 300;  // let a new dialog paint before reading it
+constexpr DWORD kRepeatMs = 2000; // press again if it is still there
+
+std::string WindowText(HWND hWnd)
+{
+    wchar_t buffer[4096] = {};
+    DWORD_PTR nLength = 0;
+    if (!SendMessageTimeoutW(hWnd, WM_GETTEXT, 4096, reinterpret_cast<LPARAM>(buffer), SMTO_ABORTIFHUNG, 1000,
+                             &nLength))
+        return {};
+    return Narrow(buffer);
+}
+
+std::string ClassOf(HWND hWnd)
+{
+    wchar_t name[64] = {};
+    GetClassNameW(hWnd, name, 64);
+    return Narrow(name);
+}
+
+std::string Escaped(const std::string& strText)
+{
+    std::string strOut;
+    for (std::size_t i = 0; i < strText.size(); ++i) {
+        if (strText[i] == '\r')
+            continue;
+        if (strText[i] == '\n')
+            strOut += "\\n";
+        else
+            strOut += strText[i];
+    }
+    return strOut;
+}
+
+BOOL CALLBACK CollectStatic(HWND hWnd, LPARAM lParam)
+{
+    auto& lstTexts = *reinterpret_cast<std::vector<std::string>*>(lParam);
+    if (ClassOf(hWnd) == "Static" && IsWindowVisible(hWnd)) {
+        const std::string strText = WindowText(hWnd);
+        if (!strText.empty())
+            lstTexts.push_back(Escaped(strText));
+    }
+    return TRUE;
+}
+
+BOOL CALLBACK CollectDialog(HWND hWnd, LPARAM lParam)
+{
+    DWORD nProcess = 0;
+    GetWindowThreadProcessId(hWnd, &nProcess);
+    if (nProcess == GetCurrentProcessId() && IsWindowVisible(hWnd) && ClassOf(hWnd) == "#32770")
+        reinterpret_cast<std::vector<HWND>*>(lParam)->push_back(hWnd);
+    return TRUE;
+}
+
+// PrintWindow draws nothing under Wine; the screen has the pixels.
+bool CaptureWindow(HWND hWnd, const std::string& strPath, std::string& strError)
+{
+    RECT rect{};
+    GetWindowRect(hWnd, &rect);
+    const int nWidth = rect.right - rect.left, nHeight = rect.bottom - rect.top;
+    if (nWidth <= 0 || nHeight <= 0) {
+        strError = "empty window";
+        return false;
+    }
+    HDC hScreen = GetDC(nullptr);
+    HDC hMemory = CreateCompatibleDC(hScreen);
+    HBITMAP hBitmap = CreateCompatibleBitmap(hScreen, nWidth, nHeight);
+    HGDIOBJ hOld = SelectObject(hMemory, hBitmap);
+    BitBlt(hMemory, 0, 0, nWidth, nHeight, hScreen, rect.left, rect.top, SRCCOPY);
+    SelectObject(hMemory, hOld);
+
+    BITMAPINFO info{};
+    info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+    info.bmiHeader.biWidth = nWidth;
+    info.bmiHeader.biHeight = -nHeight; // top-down
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    info.bmiHeader.biCompression = BI_RGB;
+    std::vector<uint8_t> bgra(std::size_t(nWidth) * nHeight * 4);
+    const int nRows = GetDIBits(hMemory, hBitmap, 0, UINT(nHeight), bgra.data(), &info, DIB_RGB_COLORS);
+    DeleteObject(hBitmap);
+    DeleteDC(hMemory);
+    ReleaseDC(nullptr, hScreen);
+    if (nRows != nHeight) {
+        strError = "cannot read the screen";
+        return false;
+    }
+
+    pfPngImage png;
+    png.nWidth = nWidth;
+    png.nHeight = nHeight;
+    png.nChannels = 3;
+    png.samples.resize(std::size_t(nWidth) * nHeight * 3);
+    for (std::size_t i = 0; i < std::size_t(nWidth) * nHeight; ++i) {
+        png.samples[i * 3] = bgra[i * 4 + 2];
+        png.samples[i * 3 + 1] = bgra[i * 4 + 1];
+        png.samples[i * 3 + 2] = bgra[i * 4];
+    }
+    return WritePng(strPath, png, strError);
+}
+
+void PressDefaultButton(HWND hDialog)
+{
+    DWORD_PTR nDefault = 0;
+    int nId = IDOK;
+    if (SendMessageTimeoutW(hDialog, DM_GETDEFID, 0, 0, SMTO_ABORTIFHUNG, 1000, &nDefault) &&
+        HIWORD(nDefault) == DC_HASDEFID)
+        nId = LOWORD(nDefault);
+    HWND hButton = GetDlgItem(hDialog, nId);
+    PostMessageW(hDialog, WM_COMMAND, MAKEWPARAM(nId, BN_CLICKED), reinterpret_cast<LPARAM>(hButton));
+}
+
+} // namespace
+
+struct pfDialogWatcher::State {
+    std::string strCaptureDir;
+    HANDLE hStop = nullptr;
+    HANDLE hThread = nullptr;
+    int nCaptures = 0;
+    std::map<HWND, DWORD> seen;    // dialog -> tick when first seen
+    std::map<HWND, DWORD> pressed; // dialog -> tick when last pressed
+
+    void Describe(HWND hDialog)
+    {
+        std::vector<std::string> lstTexts;
+        EnumChildWindows(hDialog, CollectStatic, reinterpret_cast<LPARAM>(&lstTexts));
+        std::string strLine = "dialog \"" + Escaped(WindowText(hDialog)) + "\":";
+        for (std::size_t i = 0; i < lstTexts.size(); ++i)
+            strLine += (i ? " | " : " ") + lstTexts[i];
+        PrintLine(strLine);
+        if (strCaptureDir.empty())
+            return;
+        const std::string strPath = strCaptureDir + "\\dialog-" + std::to_string(++nCaptures) + ".png";
+        std::string strError;
+        if (CaptureWindow(hDialog, strPath, strError))
+            PrintLine("captured \"" + strPath + "\"");
+        else
+            PrintErrorLine("corvhost: cannot capture the dialog: " + strError);
+    }
+
+    void Poll()
+    {
+        std::vector<HWND> lstDialogs;
+        EnumWindows(CollectDialog, reinterpret_cast<LPARAM>(&lstDialogs));
+        std::map<HWND, DWORD> stillSeen, stillPressed;
+        const DWORD nNow = GetTickCount();
+        for (HWND hDialog : lstDialogs) {
+            const auto itSeen = seen.find(hDialog);
+            const DWORD nFirst = itSeen == seen.end() ? nNow : itSeen->second;
+            stillSeen[hDialog] = nFirst;
+            const auto itPressed = pressed.find(hDialog);
+            if (itPressed != pressed.end() && nNow - itPressed->second < kRepeatMs) {
+                stillPressed[hDialog] = itPressed->second;
+                continue;
+            }
+            if (nNow - nFirst < kSettleMs)
+                continue;
+            if (itPressed == pressed.end())
+                Describe(hDialog);
+            PressDefaultButton(hDialog);
+            stillPressed[hDialog] = nNow;
+        }
+        seen.swap(stillSeen);
+        pressed.swap(stillPressed);
+    }
+
+    static DWORD WINAPI Run(LPVOID pParameter)
+    {
+        auto* pState = static_cast<State*>(pParameter);
+        while (WaitForSingleObject(pState->hStop, kPollMs) == WAIT_TIMEOUT)
+            pState->Poll();
+        return 0;
+    }
+};
+
+pfDialogWatcher::pfDialogWatcher(const std::string& strCaptureDir) : m_pState(std::make_unique<State>())
+{
+    m_pState->strCaptureDir = strCaptureDir;
+}
+
+pfDialogWatcher::~pfDialogWatcher()
+{
+    if (m_pState->hThread) {
+        SetEvent(m_pState->hStop);
+        WaitForSingleObject(m_pState->hThread, INFINITE);
+        CloseHandle(m_pState->hThread);
+    }
+    if (m_pState->hStop)
+        CloseHandle(m_pState->hStop);
+}
+
+bool pfDialogWatcher::IsAvailable()
+{
+    return true;
+}
+
+bool pfDialogWatcher::Start(std::string& strError)
+{
+    m_pState->hStop = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    if (m_pState->hStop)
+        m_pState->hThread = CreateThread(nullptr, 0, State::Run, m_pState.get(), 0, nullptr);
+    if (!m_pState->hThread) {
+        strError = "cannot start the dialog watcher thread";
+        return false;
+    }
+    return true;
+}
+
+#else
+
+struct pfDialogWatcher::State {};
+
+pfDialogWatcher::pfDialogWatcher(const std::string&) {}
+pfDialogWatcher::~pfDialogWatcher() = default;
+
+bool pfDialogWatcher::IsAvailable()
+{
+    return false;
+}
+
+bool pfDialogWatcher::Start(std::string& strError)
+{
+    strError = "answering dialogs needs the Windows host";
+    return false;
+}
+
+#endif
