@@ -1,0 +1,56 @@
+// The dot-field synthesis: dots placed along sums of sines (x) and cosines
+// (y), their intensities summed into a float field the size of the output.
+#pragma once
+
+#include "PixelView.h"
+#include "RenderSnapshot.h"
+
+#include "../framework/HostInterface.h"
+
+#include <cstdint>
+
+// What one synthesis needs; angles and offsets in radians.
+struct DotFieldSettings {
+    double fOffsetX1 = 0, fOffsetX2 = 0, fOffsetY1 = 0, fOffsetY2 = 0;
+    double fWeightX1X2 = 0, fWeightY1Y2 = 0;
+    double fInnerAngleX1 = 0, fInnerAngleX2 = 0, fInnerAngleY1 = 0, fInnerAngleY2 = 0;
+    double fOuterAngleX1 = 0, fOuterAngleX2 = 0, fOuterAngleY1 = 0, fOuterAngleY2 = 0;
+    double fInnerDensity = 0, fOuterDensity = 0;
+    double fGain = 1;
+    bool bAntialias = false;
+    double fDivisorX = 1, fDivisorY = 1;
+    double fIntensity = 0;
+};
+
+// Degrees to radians with the pattern's own value of pi.
+inline double DegreesToRadians(double fDegrees)
+{
+    return fDegrees * 3.1415926535 * 0.005555555555555556;
+}
+
+// Scale compensation: the settings for a W x H output rectangle drawn at
+// image scale (nScaleX, nScaleY) in render pass nRenderPass, chosen so that a
+// reduced preview shows the dots per pixel and the brightness of the final
+// image, and each further pass draws fewer dots.
+DotFieldSettings MakeDotFieldSettings(const pfRenderSnapshot& snapshot, int32_t nWidth, int32_t nHeight,
+                                      int32_t nScaleX, int32_t nScaleY);
+
+// Inner count: dots per outer step (its whole part); outer count: outer
+// steps (rounded up).
+struct DotCounts {
+    double fInner = 0;
+    double fOuter = 0;
+};
+DotCounts ComputeDotCounts(const DotFieldSettings& settings);
+
+// The number of dots a synthesis places, as a double (it may exceed any
+// integer type).
+double CountDots(const DotCounts& counts);
+
+// Clears the field and places every dot. Returns 0, or the non-zero outcome
+// of the interruption check.
+int16_t SynthesizeDotField(const FieldView& field, const DotFieldSettings& settings,
+                           const FilterRecord* pFilterRecord);
+
+// Adds one dot of the given intensity at (px, py); dots outside are dropped.
+void DepositDot(const FieldView& field, double px, double py, double fIntensity, bool bAntialias);

@@ -1,0 +1,226 @@
+#include "filter/DotField.h"
+#include "filter/GammaTable.h"
+#include "filter/RenderInterrupt.h"
+
+#include "TestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <numeric>
+#include <vector>
+
+namespace {
+
+struct Field {
+    Field(int32_t nWidth, int32_t nHeight) : values(size_t(nWidth) * nHeight, 0.0f)
+    {
+        view = MakeFieldView(values.data(), nWidth, nHeight);
+    }
+    float At(int32_t x, int32_t y) const { return values[size_t(y) * view.nWidth + x]; }
+    double Sum() const { return std::accumulate(values.begin(), values.end(), 0.0); }
+    std::vector<float> values;
+    FieldView view;
+};
+
+std::vector<std::pair<int32_t, int32_t>> g_Progress;
+void PF_CDECL RecordProgress(int32_t nDone, int32_t nTotal)
+{
+    g_Progress.emplace_back(nDone, nTotal);
+}
+
+// Settings that place every dot where the offsets alone put it.
+DotFieldSettings StillSettings(double fDensity)
+{
+    DotFieldSettings s;
+    s.fInnerDensity = s.fOuterDensity = fDensity;
+    s.fIntensity = 1.0;
+    return s;
+}
+
+}  // namespace
+
+TEST(ScaleCompensation, SmallImagesDrawFewerDotsAtTheSameBrightness)
+{
+    pfRenderSnapshot snapshot;
+    snapshot.fInnerDensity = snapshot.fOuterDensity = 1.0;
+    snapshot.fAddFactor = 0.5;
+    const DotFieldSettings s = MakeDotFieldSettings(snapshot, 320, 240, 1, 1);
+    EXPECT_DOUBLE_EQ(s.fDivisorX, 2.0);
+    EXPECT_DOUBLE_EQ(s.fDivisorY, 2.0);
+    EXPECT_DOUBLE_EQ(s.fGain, 0.5);
+    EXPECT_DOUBLE_EQ(s.fIntensity, 0.25);
+    const DotCounts counts = ComputeDotCounts(s);
+    EXPECT_DOUBLE_EQ(counts.fInner, 250.0);
+    EXPECT_DOUBLE_EQ(counts.fOuter, 250.0);
+}
+
+TEST(ScaleCompensation, APreviewShowsTheDotsPerPixelOfTheFinalImage)
+{
+    pfRenderSnapshot snapshot;
+    snapshot.fInnerDensity = snapshot.fOuterDensity = 1.0;
+    snapshot.fAddFactor = 1.0;
+    const DotFieldSettings full = MakeDotFieldSettings(snapshot, 1280, 960, 1, 1);
+    EXPECT_DOUBLE_EQ(full.fDivisorX, 1.0);
+    EXPECT_DOUBLE_EQ(full.fGain, 4.0);
+    EXPECT_DOUBLE_EQ(ComputeDotCounts(full).fInner, 500.0);
+    EXPECT_DOUBLE_EQ(ComputeDotCounts(full).fOuter, 500.0);
+
+    const DotFieldSettings preview = MakeDotFieldSettings(snapshot, 320, 240, 4, 4);
+    EXPECT_DOUBLE_EQ(preview.fDivisorX, 4.0);
+    EXPECT_DOUBLE_EQ(preview.fDivisorY, 4.0);
+    EXPECT_DOUBLE_EQ(preview.fGain, 4.0);
+    EXPECT_DOUBLE_EQ(ComputeDotCounts(preview).fInner, 125.0);
+    EXPECT_DOUBLE_EQ(ComputeDotCounts(preview).fOuter, 125.0);
+
+    snapshot.nRenderPass = 1;
+    const DotFieldSettings coarser = MakeDotFieldSettings(snapshot, 320, 240, 4, 4);
+    EXPECT_DOUBLE_EQ(coarser.fDivisorX, 5.0);
+    EXPECT_LT(CountDots(ComputeDotCounts(coarser)), CountDots(ComputeDotCounts(preview)));
+}
+
+TEST(ScaleCompensation, AReducedRectangleOfALargeImage)
+{
+    pfRenderSnapshot snapshot;
+    snapshot.fInnerDensity = snapshot.fOuterDensity = 1.0;
+    snapshot.fAddFactor = 1.0;
+    const DotFieldSettings s = MakeDotFieldSettings(snapshot, 600, 400, 2000 / 600, 1500 / 400);
+    EXPECT_DOUBLE_EQ(s.fDivisorX, 3.0);
+    EXPECT_DOUBLE_EQ(s.fGain, 7.03125);
+    const DotCounts counts = ComputeDotCounts(s);
+    EXPECT_NEAR(counts.fInner, 166.6667, 1e-4);
+    EXPECT_DOUBLE_EQ(CountDots(counts), 167.0 * 166.0);
+}
+
+TEST(ScaleCompensation, IntensityStaysFiniteAndIgnoresTheSignOfAddFactor)
+{
+    pfRenderSnapshot snapshot;
+    snapshot.fAddFactor = -0.5;
+    EXPECT_DOUBLE_EQ(MakeDotFieldSettings(snapshot, 640, 480, 1, 1).fIntensity, 0.25);
+    snapshot.fAddFactor = 1e30;
+    EXPECT_EQ(MakeDotFieldSettings(snapshot, 640, 480, 1, 1).fIntensity, double(FLT_MAX));
+    // A host rectangle larger than the image must not give a scale of 0.
+    snapshot.fAddFactor = 1.0;
+    EXPECT_TRUE(std::isfinite(MakeDotFieldSettings(snapshot, 640, 480, 0, 0).fGain));
+}
+
+TEST(DotSynthesis, FractionalCountsRoundOuterStepsUpAndDotsPerStepDown)
+{
+    Field field(20, 10);
+    DotFieldSettings s = StillSettings(0.005);  // both counts 2.5
+    FilterRecord record = ZeroRecord();
+    record.progressProc = RecordProgress;
+    g_Progress.clear();
+    ASSERT_EQ(SynthesizeDotField(field.view, s, &record), 0);
+    EXPECT_DOUBLE_EQ(field.Sum(), 3 * 2 * 1.0);
+    ASSERT_EQ(g_Progress.size(), 3u);
+    EXPECT_EQ(g_Progress[2], std::make_pair(2, 5));
+}
+
+TEST(DotSynthesis, CountsBelowOneLeaveTheFieldEmptyAndReportNothing)
+{
+    Field field(20, 10);
+    field.values.assign(field.values.size(), 7.0f);
+    FilterRecord record = ZeroRecord();
+    record.progressProc = RecordProgress;
+    g_Progress.clear();
+    ASSERT_EQ(SynthesizeDotField(field.view, StillSettings(0.001), &record), 0);
+    EXPECT_EQ(field.Sum(), 0.0);
+    EXPECT_TRUE(g_Progress.empty());
+}
+
+TEST(DotSynthesis, OffsetsAlonePlaceEveryDotOnOnePoint)
+{
+    // Pi taken as 3.1415926535 puts the dot at x = 124.4999999994.
+    DotFieldSettings s = StillSettings(0.004);
+    s.fOffsetX1 = DegreesToRadians(30);
+    Field plain(200, 100);
+    ASSERT_EQ(SynthesizeDotField(plain.view, s, nullptr), 0);
+    EXPECT_DOUBLE_EQ(plain.At(124, 98), 4.0);
+    EXPECT_DOUBLE_EQ(plain.Sum(), 4.0);
+
+    s.bAntialias = true;
+    Field smooth(200, 100);
+    ASSERT_EQ(SynthesizeDotField(smooth.view, s, nullptr), 0);
+    EXPECT_NEAR(smooth.At(124, 98), 2.0, 1e-6);
+    EXPECT_NEAR(smooth.At(125, 98), 2.0, 1e-6);
+    for (int x = 120; x < 130; ++x)
+        EXPECT_EQ(smooth.At(x, 97), 0.0f);
+}
+
+TEST(DotDeposit, PlainDotsTruncateTowardZero)
+{
+    Field field(20, 10);
+    DepositDot(field.view, 10.7, 3.2, 1.0, false);
+    EXPECT_EQ(field.At(10, 3), 1.0f);
+    DepositDot(field.view, -0.4, 5.0, 1.0, false);
+    EXPECT_EQ(field.At(0, 5), 1.0f);
+    DepositDot(field.view, 20 - 0.01, 5.0, 1.0, false);
+    EXPECT_EQ(field.At(19, 5), 1.0f);
+    DepositDot(field.view, -1.0, 5.0, 1.0, false);
+    DepositDot(field.view, 20.0, 5.0, 1.0, false);
+    DepositDot(field.view, 5.0, NAN, 1.0, false);
+    DepositDot(field.view, 1e300, 5.0, 1.0, false);
+    EXPECT_DOUBLE_EQ(field.Sum(), 3.0);
+}
+
+TEST(DotDeposit, AntialiasedDotsSpreadOverFourPixels)
+{
+    Field field(20, 10);
+    DepositDot(field.view, 10.25, 3.5, 1.0, true);
+    EXPECT_EQ(field.At(10, 3), 0.375f);
+    EXPECT_EQ(field.At(11, 3), 0.125f);
+    EXPECT_EQ(field.At(10, 4), 0.375f);
+    EXPECT_EQ(field.At(11, 4), 0.125f);
+
+    Field exact(20, 10);
+    DepositDot(exact.view, 10.0, 3.0, 1.0, true);
+    EXPECT_EQ(exact.At(10, 3), 1.0f);
+    EXPECT_DOUBLE_EQ(exact.Sum(), 1.0);
+}
+
+TEST(DotDeposit, AntialiasedDotsFoldBackAtTheBorderAndDropOutside)
+{
+    Field field(20, 10);
+    DepositDot(field.view, 20 - 0.5, 2.25, 1.0, true);
+    EXPECT_EQ(field.At(19, 2), 0.75f);
+    EXPECT_EQ(field.At(19, 3), 0.25f);
+    DepositDot(field.view, 0.0, 9.5, 1.0, true);
+    EXPECT_EQ(field.At(0, 9), 1.0f);
+    DepositDot(field.view, -0.4, 5.0, 1.0, true);
+    DepositDot(field.view, 20.0, 5.0, 1.0, true);
+    EXPECT_DOUBLE_EQ(field.Sum(), 2.0);
+}
+
+TEST(GammaTable, RunsFromZeroToOne)
+{
+    const auto table = MakeGammaTable(2.2);
+    ASSERT_TRUE(table);
+    EXPECT_EQ(table[0], 0.0f);
+    EXPECT_EQ(table[32767], 1.0f);
+    EXPECT_EQ(table[16384], float(std::pow(16384 * 3.051850947599719e-05, 1 / 2.2)));
+    const auto linear = MakeGammaTable(1.0);
+    for (int i : {1, 100, 32766})
+        EXPECT_EQ(linear[i], float(i * 3.051850947599719e-05));
+    // Gamma 0: everything below full intensity goes black, nothing breaks.
+    const auto zero = MakeGammaTable(0.0);
+    EXPECT_EQ(zero[32766], 0.0f);
+    EXPECT_EQ(zero[32767], 1.0f);
+}
+
+TEST(SourceColour, ClipColorCapsTheFieldAtTheColourItself)
+{
+    const auto table = MakeGammaTable(1.0);
+    EXPECT_EQ(SourceValue(2.7, 0.4, true, table.get()), table[int(0.4 * 32767)]);
+    EXPECT_EQ(SourceValue(2.7, 0.4, false, table.get()), 1.0);
+    EXPECT_EQ(SourceValue(0.5, 0.5, false, table.get()), table[int(0.25 * 32767)]);
+}
+
+TEST(SourceColour, NonFiniteFieldValuesNeverBecomeAnIndex)
+{
+    const auto table = MakeGammaTable(1.0);
+    EXPECT_EQ(SourceValue(NAN, 0.5, false, table.get()), 0.0);
+    EXPECT_EQ(SourceValue(INFINITY, 0.5, true, table.get()), table[int(0.5 * 32767)]);
+    EXPECT_EQ(SourceValue(INFINITY, 0.0, false, table.get()), 0.0);
+    EXPECT_EQ(SourceValue(-3.0, 0.5, false, table.get()), 0.0);
+}
