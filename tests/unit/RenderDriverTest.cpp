@@ -1,0 +1,288 @@
+#include "RenderTestSupport.h"
+
+#include "filter/BlendPixel.h"
+#include "filter/RenderDriver.h"
+#include "filter/RenderMemory.h"
+#include "filter/RenderVariant.h"
+
+#include <gtest/gtest.h>
+
+
+namespace {
+
+FilterRecord Layout(int16_t nMode, int16_t nPlanes, int16_t nLayer, int16_t nTransparency, int16_t nNonLayer = 0)
+{
+    FilterRecord record = ZeroRecord();
+    record.imageMode = nMode;
+    record.planes = nPlanes;
+    record.inLayerPlanes = nLayer;
+    record.inTransparencyMask = nTransparency;
+    record.inNonLayerPlanes = nNonLayer;
+    record.depth = 8;
+    return record;
+}
+
+int g_nAbortCalls = 0;
+int g_nAbortOnCall = 0;
+Boolean PF_CDECL AbortOnCall()
+{
+    return ++g_nAbortCalls >= g_nAbortOnCall;
+}
+
+}  // namespace
+
+TEST(RenderFormat, PlaneCountsDecideChannelsAndTransparency)
+{
+    pfRenderFormat f = DecideRenderFormat(Layout(plugInModeGrayScale, 2, 1, 1));
+    EXPECT_EQ(f.nColorChannels, 1);
+    EXPECT_TRUE(f.bAlpha);
+    EXPECT_EQ(f.nAlphaIndex, 1);
+
+    f = DecideRenderFormat(Layout(plugInModeRGBColor, 4, 0, 0));
+    EXPECT_EQ(f.nTotalPlanes, 4);
+    EXPECT_EQ(f.nColorChannels, 3);
+    EXPECT_FALSE(f.bAlpha);
+
+    f = DecideRenderFormat(Layout(plugInModeMultichannel, 6, 5, 1));
+    EXPECT_EQ(f.nColorChannels, 3);
+    EXPECT_TRUE(f.bAlpha);
+    EXPECT_EQ(f.nAlphaIndex, 5);
+
+    f = DecideRenderFormat(Layout(plugInModeMultichannel, 2, 0, 0, 2));
+    EXPECT_EQ(f.nColorChannels, 2);
+}
+
+TEST(RenderFormat, TransparencyNeverLandsOnAColourPlane)
+{
+    // Without layer planes the alpha index would be colour plane 0.
+    const pfRenderFormat f = DecideRenderFormat(Layout(plugInModeRGBColor, 4, 0, 1));
+    EXPECT_FALSE(f.bAlpha);
+    EXPECT_EQ(f.nColorChannels, 3);
+
+    // Negative counts from a host are taken as absent.
+    FilterRecord record = Layout(plugInModeRGBColor, 3, 3, 1);
+    record.inLayerMasks = -5;
+    const pfRenderFormat g = DecideRenderFormat(record);
+    EXPECT_EQ(g.nTotalPlanes, 4);
+    EXPECT_TRUE(g.bAlpha);
+    EXPECT_EQ(g.nAlphaIndex, 3);
+}
+
+TEST(RenderFormat, OnlyGreyRgbAndMultichannelModesAreRendered)
+{
+    for (int16_t nMode : {plugInModeGrayScale, plugInModeGray16, plugInModeRGBColor, plugInModeRGB48,
+                          plugInModeMultichannel, plugInModeDeepMultichannel})
+        EXPECT_TRUE(DecideRenderFormat(Layout(nMode, 3, 3, 0)).bSupportedMode) << nMode;
+    for (int16_t nMode : {plugInModeBitmap, plugInModeIndexedColor, plugInModeCMYKColor, plugInModeLabColor,
+                          plugInModeDuotone})
+        EXPECT_FALSE(DecideRenderFormat(Layout(nMode, 3, 3, 0)).bSupportedMode) << nMode;
+    EXPECT_EQ(DecideRenderFormat(Layout(plugInModeGrayScale, 3, 3, 0)).nColorChannels, 1);
+}
+
+TEST(RenderDriver, UnsupportedModesAndDepthsLeaveTheOutputAlone)
+{
+    TestImage cmyk(plugInModeCMYKColor, 8, 4, 3, 4);
+    EXPECT_EQ(SelectRenderTemplate(NoDots(kBlendReplace), &cmyk.record), 0);
+    EXPECT_EQ(cmyk.out, std::vector<uint8_t>(cmyk.out.size(), 0xEE));
+
+    TestImage deep(plugInModeRGBColor, 32, 4, 3, 3);
+    EXPECT_EQ(SelectRenderTemplate(NoDots(kBlendReplace), &deep.record), 0);
+    EXPECT_EQ(deep.out, std::vector<uint8_t>(deep.out.size(), 0xEE));
+}
+
+TEST(RenderDriver, TracesItsFormatDecision)
+{
+    CapturedTrace trace;
+    TestImage image(plugInModeRGBColor, 8, 4, 3, 3);
+    image.record.inLayerPlanes = 3;
+    ASSERT_EQ(SelectRenderTemplate(NoDots(kBlendScreen), &image.record), 0);
+    const std::string text = trace.Text();
+    EXPECT_NE(text.find("ENTER: SelectRenderTemplate( pFilterRecord("), std::string::npos);
+    EXPECT_NE(text.find("    nDepth(8), nColorChannels(3), bAlpha(0)\n"), std::string::npos);
+    EXPECT_NE(text.find("    ENTER: Render()\n"), std::string::npos);
+    EXPECT_NE(text.find("    EXIT : Render( return(0) )\n"), std::string::npos);
+    EXPECT_NE(text.find("EXIT : SelectRenderTemplate( return(0) )\n"), std::string::npos);
+}
+
+TEST(RenderDriver, AnUntouchedEightBitSampleIsWrittenBackUnchanged)
+{
+    TestImage grey(plugInModeGrayScale, 8, 256, 1, 1);
+    for (int x = 0; x < 256; ++x)
+        grey.SetIn(x, 0, 0, uint16_t(x));
+    ASSERT_EQ(SelectRenderTemplate(NoDots(kBlendScreen), &grey.record), 0);
+    EXPECT_EQ(grey.out, grey.in);
+
+    // Every alpha with every colour value.
+    TestImage layer(plugInModeRGBColor, 8, 256, 256, 4);
+    layer.record.inLayerPlanes = 3;
+    layer.record.inTransparencyMask = 1;
+    for (int y = 0; y < 256; ++y)
+        for (int x = 0; x < 256; ++x) {
+            layer.SetIn(x, y, 0, uint16_t(x));
+            layer.SetIn(x, y, 1, uint16_t(255 - x));
+            layer.SetIn(x, y, 2, uint16_t(x));
+            layer.SetIn(x, y, 3, uint16_t(y));
+        }
+    ASSERT_EQ(SelectRenderTemplate(NoDots(kBlendScreen), &layer.record), 0);
+    EXPECT_EQ(layer.out, layer.in);
+}
+
+TEST(RenderDriver, TransparencyIsReadAndWrittenAtItsPlane)
+{
+    // "alpha replace" with a black source clears the alpha, keeps the grey.
+    TestImage image(plugInModeGrayScale, 8, 3, 2, 2);
+    image.record.inLayerPlanes = 1;
+    image.record.inTransparencyMask = 1;
+    image.SetIn(1, 1, 0, 77);
+    image.SetIn(1, 1, 1, 200);
+    ASSERT_EQ(SelectRenderTemplate(NoDots(kBlendAlphaReplace), &image.record), 0);
+    EXPECT_EQ(image.Out(1, 1, 0), 77);
+    EXPECT_EQ(image.Out(1, 1, 1), 0);
+}
+
+TEST(RenderDriver, PlanesBeyondTheRenderedChannelsAreNotWritten)
+{
+    TestImage image(plugInModeRGBColor, 8, 3, 2, 4);
+    for (size_t i = 0; i < image.in.size(); ++i)
+        image.in[i] = 90;
+    ASSERT_EQ(SelectRenderTemplate(NoDots(kBlendReplace), &image.record), 0);
+    EXPECT_EQ(image.Out(2, 1, 0), 0);
+    EXPECT_EQ(image.Out(2, 1, 2), 0);
+    EXPECT_EQ(image.Out(2, 1, 3), 0xEE);
+}
+
+TEST(RenderDriver, TheMaskChoosesBetweenResultAndInput)
+{
+    TestImage none(plugInModeRGBColor, 8, 3, 2, 3);
+    none.in.assign(none.in.size(), 200);
+    none.AddMask(0);
+    ASSERT_EQ(SelectRenderTemplate(NoDots(kBlendReplace), &none.record), 0);
+    EXPECT_EQ(none.out, none.in);
+
+    TestImage full(plugInModeRGBColor, 8, 3, 2, 3);
+    full.in.assign(full.in.size(), 200);
+    full.AddMask(255);
+    ASSERT_EQ(SelectRenderTemplate(NoDots(kBlendReplace), &full.record), 0);
+    EXPECT_EQ(full.out, std::vector<uint8_t>(full.out.size(), 0));
+
+    // 16-bit masks are two bytes apart and scaled by 1/32768.
+    TestImage deep(plugInModeRGB48, 16, 3, 2, 3);
+    for (int x = 0; x < 3; ++x)
+        deep.SetIn(x, 1, 1, 30000);
+    deep.AddMask(8192);
+    ASSERT_EQ(SelectRenderTemplate(NoDots(kBlendReplace), &deep.record), 0);
+    EXPECT_EQ(deep.Out(2, 1, 1), 22500);
+    EXPECT_EQ(deep.Out(2, 1, 0), 0);
+}
+
+TEST(RenderDriver, ResultsAreTruncatedIntoSamples)
+{
+    const auto passOne = [](float fTableValue, auto sample) {
+        using Sample = decltype(sample);
+        Sample in = 0, out = 0;
+        const int32_t nSize = int32_t(sizeof(Sample));
+        const PixelView inView = MakePixelView(&in, 1, 1, nSize, nSize, 0);
+        const PixelView outView = MakePixelView(&out, 1, 1, nSize, nSize, 0);
+        float fField = 1.0f;
+        std::vector<float> table(kGammaTableSize, fTableValue);
+        pfRenderSnapshot snapshot;
+        snapshot.fColor[0] = 1.0;
+        snapshot.nBlendMode = kBlendNormal;
+        FilterRecord record = ZeroRecord();
+        BlendFieldIntoImage<Sample, 1, false>(snapshot, MakeFieldView(&fField, 1, 1), table.data(), inView,
+                                              outView, PixelView{}, &record);
+        return int(out);
+    };
+    EXPECT_EQ(passOne(1.0f, uint8_t()), 255);
+    EXPECT_EQ(passOne(0.9999f, uint8_t()), 254);
+    EXPECT_EQ(passOne(1.0f, uint16_t()), 32768);
+    EXPECT_EQ(passOne(0.5f, uint16_t()), 16384);
+}
+
+TEST(RenderDriver, OutOfRangeBlendResultsAreClampedNotWrapped)
+{
+    // "divide" over half-transparent white asks for an alpha of 1.1.
+    uint8_t in[4] = {255, 255, 255, 128};
+    uint8_t out[4] = {0, 0, 0, 0};
+    const PixelView inView = MakePixelView(in, 1, 1, 4, 4, 3);
+    const PixelView outView = MakePixelView(out, 1, 1, 4, 4, 3);
+    float fField = 1.0f;
+    std::vector<float> table(kGammaTableSize, 0.2f);
+    pfRenderSnapshot snapshot;
+    snapshot.fColor[0] = snapshot.fColor[1] = snapshot.fColor[2] = 1.0;
+    snapshot.nBlendMode = kBlendDivide;
+    FilterRecord record = ZeroRecord();
+    BlendFieldIntoImage<uint8_t, 3, true>(snapshot, MakeFieldView(&fField, 1, 1), table.data(), inView, outView,
+                                          PixelView{}, &record);
+    EXPECT_EQ(out[3], 255);
+    EXPECT_EQ(out[0], 255);
+}
+
+TEST(RenderDriver, AnEmptyRectangleRendersNothing)
+{
+    TestImage image(plugInModeRGBColor, 8, 4, 3, 3);
+    image.record.outRect = Rect{0, 0, 3, 0};
+    EXPECT_EQ(SelectRenderTemplate(pfRenderSnapshot(), &image.record), 0);
+    image.record.outRect = Rect{2, 0, 1, 4};
+    EXPECT_EQ(SelectRenderTemplate(pfRenderSnapshot(), &image.record), 0);
+    EXPECT_EQ(image.out, std::vector<uint8_t>(image.out.size(), 0xEE));
+}
+
+TEST(RenderDriver, MissingOrShortHostBuffersAreAnError)
+{
+    TestImage image(plugInModeRGBColor, 8, 4, 3, 3);
+    image.record.inData = nullptr;
+    EXPECT_EQ(SelectRenderTemplate(pfRenderSnapshot(), &image.record), paramErr);
+    image.record.inData = image.in.data();
+    image.record.outRowBytes = 11;
+    EXPECT_EQ(SelectRenderTemplate(pfRenderSnapshot(), &image.record), paramErr);
+    EXPECT_EQ(image.out, std::vector<uint8_t>(image.out.size(), 0xEE));
+    EXPECT_EQ(SelectRenderTemplate(pfRenderSnapshot(), nullptr), paramErr);
+}
+
+TEST(RenderDriver, MissingMemoryForFieldOrTableGivesOutOfMemory)
+{
+    struct LimitReset {
+        ~LimitReset() { SetRenderMemoryLimit(UINT64_MAX); }
+    } reset;
+    TestImage image(plugInModeRGBColor, 8, 4, 3, 3);
+    SetRenderMemoryLimit(4 * 3 * sizeof(float) - 1);
+    EXPECT_EQ(SelectRenderTemplate(pfRenderSnapshot(), &image.record), memFullErr);
+    SetRenderMemoryLimit(4 * 3 * sizeof(float));
+    EXPECT_EQ(SelectRenderTemplate(pfRenderSnapshot(), &image.record), memFullErr);
+    EXPECT_EQ(image.out, std::vector<uint8_t>(image.out.size(), 0xEE));
+}
+
+TEST(RenderDriver, AHostAbortAfterTheFirstRowKeepsThatRow)
+{
+    RenderControlReset reset;
+    TestImage image(plugInModeGrayScale, 8, 4, 3, 1);
+    image.in.assign(image.in.size(), 100);
+    image.record.abortProc = AbortOnCall;
+    g_nAbortCalls = 0;
+    g_nAbortOnCall = 1;
+    EXPECT_EQ(SelectRenderTemplate(NoDots(kBlendReplace), &image.record), userCanceledErr);
+    EXPECT_EQ(image.Out(3, 0, 0), 0);
+    EXPECT_EQ(image.Out(0, 1, 0), 0xEE);
+}
+
+TEST(RenderDriver, ExtremeParametersNeitherCrashNorHang)
+{
+    RenderControlReset reset;
+    TestImage image(plugInModeRGBColor, 8, 16, 8, 3);
+    pfRenderSnapshot wild;
+    wild.fInnerDensity = wild.fOuterDensity = 20.0;
+    wild.fAddFactor = 1e30;
+    wild.fInnerAngleX1 = wild.fOuterAngleY2 = 1e12;
+    wild.fGammaCorrection = 0.0;
+    EXPECT_EQ(SelectRenderTemplate(wild, &image.record), 0);
+
+    // Outer steps of millions of dots still reach the abort callback.
+    pfRenderSnapshot dense;
+    dense.fInnerDensity = dense.fOuterDensity = 1e6;
+    image.record.abortProc = AbortOnCall;
+    g_nAbortCalls = 0;
+    g_nAbortOnCall = 3;
+    EXPECT_EQ(SelectRenderTemplate(dense, &image.record), userCanceledErr);
+    EXPECT_EQ(g_nAbortCalls, 3);
+}
