@@ -32,5 +32,6 @@ foreach(script ${E2E_TESTS})
     COMMAND python3 ${script}
       --win64 ${CORVANE_WIN64_DIR} --win32 ${CORVANE_WIN32_DIR}
       --native $<TARGET_FILE_DIR:corvhost> --source ${PROJECT_SOURCE_DIR})
-  set_tests_properties(e2e.${name} PROPERTIES TIMEOUT 600)
+  # One Wine server per run: the end-to-end tests take turns.
+  set_tests_properties(e2e.${name} PROPERTIES TIMEOUT 900 RESOURCE_LOCK wine LABELS e2e)
 endforeach()
