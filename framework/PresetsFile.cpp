@@ -1,0 +1,309 @@
+// Named presets in a text file marked with the owning filter's name. The
+// file is read whole, changed in memory and replaced in one step.
+#include "Filter.h"
+#include "Parameter.h"
+#include "Parameters.h"
+#include "PresetsStorage.h"
+#include "PresetsTokenizer.h"
+#include "Trace.h"
+#include "Undo.h"
+
+#include <iomanip>
+#include <locale>
+#include <sstream>
+
+namespace {
+
+const char* const kNameKeyword = "name";
+const char* const kOwnerKeyword = "FileOwner";
+
+// "%f" of the C locale: six decimals and a point, whatever the host's locale.
+std::string Fixed(double fValue)
+{
+    std::ostringstream stream;
+    stream.imbue(std::locale::classic());
+    stream << std::fixed << std::setprecision(6) << fValue;
+    return stream.str();
+}
+
+// The line(s) of one parameter, tested against every type in turn.
+std::string ParameterLines(const pfParameter& parameter)
+{
+    const std::string strName = parameter.GetName();
+    std::string strLines;
+    if (const auto* pPosition = dynamic_cast<const pfParameterPosition*>(&parameter)) {
+        double fX = 0.0, fY = 0.0;
+        pPosition->GetValue(fX, fY);
+        strLines += strName + " " + Fixed(fX) + " " + Fixed(fY) + "\n";
+    }
+    if (const auto* pBool = dynamic_cast<const pfParameterBool*>(&parameter))
+        strLines += strName + " " + (pBool->GetValue() ? "1" : "0") + "\n";
+    if (const auto* pInt = dynamic_cast<const pfParameterInt*>(&parameter))
+        strLines += strName + " " + std::to_string(pInt->GetValue()) + "\n";
+    if (const auto* pFloat = dynamic_cast<const pfParameterFloat*>(&parameter))
+        strLines += strName + " " + Fixed(pFloat->GetValue()) + "\n";
+    if (const auto* pRGB = dynamic_cast<const pfParameterRGB*>(&parameter)) {
+        double fRed = 0.0, fGreen = 0.0, fBlue = 0.0;
+        pRGB->GetValue(fRed, fGreen, fBlue);
+        strLines += strName + " " + Fixed(fRed) + " " + Fixed(fGreen) + " " + Fixed(fBlue) + "\n";
+    }
+    if (const auto* pList = dynamic_cast<const pfParameterList*>(&parameter))
+        strLines += strName + " " + std::to_string(pList->GetSelection()) + "\n";
+    return strLines;
+}
+
+std::string SavedParameterLines(const pfParameters& parameters)
+{
+    std::string strLines;
+    for (const pfParameter* pParameter : parameters) {
+        if (pParameter->IsSaved())
+            strLines += ParameterLines(*pParameter);
+    }
+    return strLines;
+}
+
+// Reads up to and including the name token of preset strName.
+bool FindPreset(pfPresetsTokenizer& tokens, const std::string& strName)
+{
+    std::string strToken;
+    while (tokens.Next(strToken)) {
+        if (!SameText(strToken, kNameKeyword))
+            continue;
+        if (!tokens.Next(strToken))
+            return false;
+        if (SameText(strToken, strName))
+            return true;
+    }
+    return false;
+}
+
+// Reads tokens up to and including the next "name" keyword.
+bool SkipToNextPreset(pfPresetsTokenizer& tokens)
+{
+    std::string strToken;
+    while (tokens.Next(strToken)) {
+        if (SameText(strToken, kNameKeyword))
+            return true;
+    }
+    return false;
+}
+
+// Reads the tokens a value of this type needs and sets it. A file that ends
+// before all of them, or a number that is not finite, changes nothing.
+bool ApplyValue(pfParameter& parameter, const std::string& strValue, pfPresetsTokenizer& tokens)
+{
+    std::string strSecond, strThird;
+    if (auto* pPosition = dynamic_cast<pfParameterPosition*>(&parameter)) {
+        if (!tokens.Next(strSecond))
+            return false;
+        const auto fX = ParseFloatToken(strValue);
+        const auto fY = ParseFloatToken(strSecond);
+        return fX && fY && pPosition->SetValue(*fX, *fY);
+    }
+    if (auto* pBool = dynamic_cast<pfParameterBool*>(&parameter)) {
+        const auto nValue = ParseIntegerToken(strValue);
+        return nValue && pBool->SetValue(*nValue != 0);
+    }
+    if (auto* pInt = dynamic_cast<pfParameterInt*>(&parameter)) {
+        const auto nValue = ParseIntegerToken(strValue);
+        return nValue && pInt->SetValue(*nValue);
+    }
+    if (auto* pFloat = dynamic_cast<pfParameterFloat*>(&parameter)) {
+        const auto fValue = ParseFloatToken(strValue);
+        return fValue && pFloat->SetValue(*fValue);
+    }
+    if (auto* pRGB = dynamic_cast<pfParameterRGB*>(&parameter)) {
+        if (!tokens.Next(strSecond) || !tokens.Next(strThird))
+            return false;
+        const auto fRed = ParseFloatToken(strValue);
+        const auto fGreen = ParseFloatToken(strSecond);
+        const auto fBlue = ParseFloatToken(strThird);
+        return fRed && fGreen && fBlue && pRGB->SetValue(*fRed, *fGreen, *fBlue);
+    }
+    if (auto* pList = dynamic_cast<pfParameterList*>(&parameter)) {
+        const auto nValue = ParseIntegerToken(strValue);
+        return nValue && pList->SetSelection(*nValue);
+    }
+    return false;
+}
+
+// The key/value lines of one preset, up to the next "name" keyword. Every
+// change is one undo record; the caller closes the group.
+void ApplyPreset(const pfParameters& parameters, pfPresetsTokenizer& tokens, pfUndoStack* pUndoStack)
+{
+    std::string strKey, strValue;
+    while (tokens.Next(strKey) && !SameText(strKey, kNameKeyword)) {
+        if (!tokens.Next(strValue))
+            return;
+        for (pfParameter* pParameter : parameters) {
+            if (!SameText(pParameter->GetName(), strKey))
+                continue;
+            std::unique_ptr<pfUndo> pUndo = pUndoStack ? pParameter->CreateUndo() : nullptr;
+            if (ApplyValue(*pParameter, strValue, tokens) && pUndoStack)
+                pUndoStack->Push(std::move(pUndo));
+        }
+    }
+}
+
+// Preset names are single tokens: blanks become underscores, and the length
+// is what a reader can compare.
+std::string StoredPresetName(std::string strName)
+{
+    for (char& c : strName) {
+        if (c == ' ')
+            c = '_';
+    }
+    return ClipToken(strName);
+}
+
+// The new file text with preset strName written from the current values.
+// False when the old file exists but cannot be read: it must not be replaced.
+bool ComposeSavedFile(const pfParameters& parameters, const std::string& strName, const std::string& strPath,
+                      const std::string& strFilterName, std::string& strResult)
+{
+    std::string strOld;
+    const pfFileRead read = ReadWholeFile(strPath, strOld);
+    if (read == pfFileRead::Failed) {
+        PF_TRACE_WARNING_LINE("Could not open file for reading: '" << strPath << "'");
+        return false;
+    }
+    pfPresetsTokenizer tokens(strOld);
+    if (read == pfFileRead::Ok && FindPreset(tokens, strName)) {
+        // The old header keeps its letter case; the separating empty line
+        // before the following preset is not reproduced.
+        strResult = strOld.substr(0, tokens.GetPosition()) + TextModeLines("\n");
+        strResult += TextModeLines(SavedParameterLines(parameters));
+        if (SkipToNextPreset(tokens))
+            strResult += kNameKeyword + strOld.substr(tokens.GetPosition());
+        return true;
+    }
+    strResult = strOld;
+    if (read == pfFileRead::Missing)
+        strResult += TextModeLines(std::string(kOwnerKeyword) + " " + strFilterName + "\n");
+    strResult += TextModeLines("\n" + std::string(kNameKeyword) + " " + strName + "\n");
+    strResult += TextModeLines(SavedParameterLines(parameters));
+    return true;
+}
+
+}  // namespace
+
+bool pfParameters::LoadSettings(std::string strName, std::string strPath, pfFilter* pFilter)
+{
+    PF_TRACE_ENTER("pfParmeters::LoadSettings( strName(" << strName << "), strPath(" << strPath << "), pFilter("
+                                                         << TracePtr(pFilter) << ") )");
+    bool bResult = false;
+    if (!strName.empty() && !strPath.empty()) {
+        std::string strText;
+        if (ReadWholeFile(strPath, strText) != pfFileRead::Ok) {
+            PF_TRACE_WARNING_LINE("Could not open file for reading: '" << strPath << "'");
+        } else {
+            pfPresetsTokenizer tokens(strText);
+            bResult = FindPreset(tokens, ClipToken(strName));
+            if (bResult) {
+                pfUndoStack* pUndoStack = pFilter ? &pFilter->GetUndoStack() : nullptr;
+                ApplyPreset(*this, tokens, pUndoStack);
+                if (pUndoStack)
+                    pUndoStack->NewGroup();
+                ValidateAll();
+            }
+        }
+    }
+    PF_TRACE_EXIT("pfParmeters::LoadSettings( return(" << (bResult ? 1 : 0) << ") )");
+    return bResult;
+}
+
+bool pfParameters::SaveSettings(std::string strName, std::string strPath, std::string strFilterName)
+{
+    PF_TRACE_ENTER("pfParmeters::SaveSettings( strName(" << strName << "), strPath(" << strPath << ") )");
+    bool bResult = false;
+    if (!strName.empty() && !strPath.empty()) {
+        std::string strOwner = strFilterName;
+        bResult = IsSettingFileValid(strPath, strOwner);
+        std::string strText;
+        if (bResult) {
+            bResult = ComposeSavedFile(*this, StoredPresetName(strName), strPath, strFilterName, strText) &&
+                      ReplaceWholeFile(strPath, strText);
+        }
+    }
+    PF_TRACE_EXIT("pfParmeters::SaveSettings( return(" << (bResult ? 1 : 0) << ") ");
+    return bResult;
+}
+
+bool pfParameters::DeleteSettings(std::string strName, std::string strPath)
+{
+    PF_TRACE_ENTER("pfParmeters::DeleteSettings( strName(" << strName << "), strPath(" << strPath << ") )");
+    bool bResult = false;
+    std::string strOld;
+    if (!strName.empty() && !strPath.empty()) {
+        if (ReadWholeFile(strPath, strOld) != pfFileRead::Ok) {
+            PF_TRACE_WARNING_LINE("Could not open file for reading: '" << strPath << "'");
+        } else {
+            pfPresetsTokenizer tokens(strOld);
+            const std::string strWanted = ClipToken(strName);
+            std::size_t nPresetStart = 0;
+            bool bFound = false;
+            std::string strToken;
+            while (!bFound) {
+                nPresetStart = tokens.GetPosition();
+                if (!tokens.Next(strToken))
+                    break;
+                if (SameText(strToken, kNameKeyword))
+                    bFound = tokens.Next(strToken) && SameText(strToken, strWanted);
+            }
+            if (bFound) {
+                // Cut from the end of the line before the preset's empty line.
+                std::string strText = strOld.substr(0, nPresetStart) + TextModeLines("\n");
+                if (SkipToNextPreset(tokens))
+                    strText += TextModeLines("\n") + kNameKeyword + strOld.substr(tokens.GetPosition());
+                bResult = ReplaceWholeFile(strPath, strText);
+            }
+        }
+    }
+    PF_TRACE_EXIT("pfParmeters::DeleteSettings( return(" << (bResult ? 1 : 0) << ") ) ");
+    return bResult;
+}
+
+bool pfParameters::GetSettingNames(std::string strPath, std::list<std::string>& lstNames, std::string strFilterName)
+{
+    PF_TRACE_ENTER("pfParmeters::GetSettingNames( strPath(" << strPath << "), lstNames(), strFilterName("
+                                                            << strFilterName << ") )");
+    std::string strOwner = strFilterName;
+    const bool bResult = IsSettingFileValid(strPath, strOwner);
+    std::string strText;
+    if (bResult && !strPath.empty() && ReadWholeFile(strPath, strText) == pfFileRead::Ok) {
+        pfPresetsTokenizer tokens(strText);
+        std::string strToken;
+        while (tokens.Next(strToken)) {
+            if (SameText(strToken, kNameKeyword) && tokens.Next(strToken))
+                lstNames.push_back(strToken);
+        }
+    }
+    PF_TRACE_EXIT("pfParmeters::GetSettingNames( return(" << (bResult ? 1 : 0) << ") )");
+    return bResult;
+}
+
+bool pfParameters::IsSettingFileValid(std::string strPath, std::string& strFilterName)
+{
+    PF_TRACE_ENTER("pfParmeters::IsSettingFileValid( strPath(" << strPath << "), strFilterName(" << strFilterName
+                                                               << ") )");
+    bool bResult = false;
+    std::string strText;
+    if (!strPath.empty()) {
+        // A file that cannot be read is taken as one that does not exist yet.
+        bResult = ReadWholeFile(strPath, strText) != pfFileRead::Ok;
+        pfPresetsTokenizer tokens(strText);
+        std::string strToken;
+        while (!bResult && tokens.Next(strToken)) {
+            if (!SameText(strToken, kOwnerKeyword))
+                continue;
+            std::string strOwner;
+            tokens.Next(strOwner);
+            bResult = SameText(strOwner, strFilterName);
+            if (!bResult)
+                strFilterName = strOwner;
+            break;
+        }
+    }
+    PF_TRACE_EXIT("pfParmeters::IsSettingFileValid( return(" << (bResult ? 1 : 0) << ") )");
+    return bResult;
+}
