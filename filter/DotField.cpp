@@ -123,7 +123,8 @@ int16_t SynthesizeDotField(const FieldView& field, const DotFieldSettings& setti
     const bool bAntialias = settings.bAntialias;
 
     uint64_t nSinceCheck = 0;
-    for (uint64_t j = 0; double(j) < counts.fOuter; ++j) {
+    // Signed, so that its conversion to double stays in SSE2 on 32-bit builds.
+    for (int64_t j = 0; double(j) < counts.fOuter; ++j) {
         const double t = (double(j) + 0.5) / counts.fOuter;
         double phx1 = t * settings.fOuterAngleX1, phx2 = t * settings.fOuterAngleX2;
         double phy1 = t * settings.fOuterAngleY1 + t * settings.fOuterAngleY2, phy2 = 0;
