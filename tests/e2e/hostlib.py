@@ -1,0 +1,207 @@
+"""Shared support of the end-to-end tests: command-line arguments, the Wine
+session that runs the 64-bit host and plug-in, PNG comparison helpers.
+
+Every test script gets --win64 DIR --win32 DIR --native DIR --source DIR.
+A missing tool or build product is an error, never a skip."""
+import argparse
+import os
+import shutil
+import struct
+import subprocess
+import sys
+import tempfile
+import zlib
+
+WINE = "/usr/lib/wine/wine64"
+WINESERVER_CANDIDATES = ("/usr/lib/wine/wineserver64", "/usr/lib/wine/wineserver")
+REGISTRY_KEY = r"HKCU\SOFTWARE\Veskary\Photoshop\CorvaneII"
+
+
+class ToolMissing(RuntimeError):
+    pass
+
+
+def parse_args(argv=None):
+    parser = argparse.ArgumentParser()
+    parser.add_argument("--win64", default="")
+    parser.add_argument("--win32", default="")
+    parser.add_argument("--native", default="")
+    parser.add_argument("--source", default=os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__)))))
+    args, rest = parser.parse_known_args(argv)
+    return args, rest
+
+
+def require_file(path, what):
+    if not path or not os.path.isfile(path):
+        raise ToolMissing("%s not found: %r" % (what, path))
+    return path
+
+
+def windows_path(path):
+    """A Unix path as the Windows programs under Wine see it (drive Z:)."""
+    return "Z:" + os.path.abspath(path).replace("/", "\\")
+
+
+class WineSession:
+    """One Wine prefix inside the 64-bit build folder and one persistent
+    wineserver for the whole test run."""
+
+    def __init__(self, win64_dir):
+        self.win64_dir = os.path.abspath(win64_dir or "")
+        self.host = require_file(os.path.join(self.win64_dir, "corvhost.exe"), "64-bit host")
+        self.plugin = require_file(os.path.join(self.win64_dir, "CorvaneII.8bf"), "64-bit plug-in")
+        self.wine = require_file(WINE, "wine64")
+        self.wineserver = next((p for p in WINESERVER_CANDIDATES if os.path.isfile(p)), None)
+        if not self.wineserver:
+            raise ToolMissing("wineserver not found in /usr/lib/wine")
+        self.xvfb_run = shutil.which("xvfb-run")
+        if not self.xvfb_run:
+            raise ToolMissing("xvfb-run not found")
+        self.env = dict(os.environ)
+        self.env["WINEDEBUG"] = "-all"
+        self.env["WINEPREFIX"] = os.path.join(self.win64_dir, "wineprefix")
+        self.env["WINEDLLOVERRIDES"] = "mscoree,mshtml="  # no Mono/Gecko installers
+        self.started = False
+
+    def __enter__(self):
+        self.start()
+        return self
+
+    def __exit__(self, *exc):
+        self.stop()
+
+    def start(self):
+        prefix = self.env["WINEPREFIX"]
+        if not os.path.isfile(os.path.join(prefix, "system.reg")):
+            print("initialising the Wine prefix %s (first run only)" % prefix, flush=True)
+            subprocess.run([self.wine, "wineboot", "-i"], env=self.env, check=True, timeout=600,
+                           stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        # A server that is still up (after wineboot, or left over from an
+        # interrupted run) refuses -p: replace it with a persistent one.
+        if subprocess.run([self.wineserver, "-p"], env=self.env, timeout=60).returncode != 0:
+            subprocess.run([self.wineserver, "-k"], env=self.env, timeout=60)
+            subprocess.run([self.wineserver, "-w"], env=self.env, timeout=60)
+            subprocess.run([self.wineserver, "-p"], env=self.env, check=True, timeout=60)
+        self.started = True
+
+    def stop(self):
+        if self.started:
+            subprocess.run([self.wineserver, "-k"], env=self.env, timeout=60)
+            self.started = False
+
+    def run(self, program_and_args, timeout=180):
+        # Every program runs under its own X server, also when no dialog is
+        # expected: the first Wine process of a persistent server fixes the
+        # desktop's display, and one started without any leaves later runs
+        # with windows that never appear.
+        command = [self.xvfb_run, "-a", "-s", "-screen 0 1280x1024x24", self.wine] + list(program_and_args)
+        # Files, not pipes: Wine's helper processes inherit the handles and
+        # outlive the program, so a pipe would never reach its end.
+        with tempfile.TemporaryFile() as out, tempfile.TemporaryFile() as err:
+            code = subprocess.run(command, env=self.env, stdin=subprocess.DEVNULL, stdout=out, stderr=err,
+                                  timeout=timeout).returncode
+            out.seek(0)
+            err.seek(0)
+            return Result(code, out.read().decode("utf-8", "replace"), err.read().decode("utf-8", "replace"))
+
+    def run_host(self, args, timeout=180):
+        """corvhost.exe with the 64-bit plug-in."""
+        return self.run([self.host, "--plugin", windows_path(self.plugin)] + list(args), timeout)
+
+    def reg(self, *args):
+        return self.run(["reg"] + list(args))
+
+
+class Result:
+    def __init__(self, code, stdout, stderr):
+        self.code = code
+        self.stdout = stdout
+        self.stderr = stderr
+
+    def selector_results(self):
+        """{selector: result} from the host's "selector N result R" lines."""
+        results = {}
+        for line in self.stdout.splitlines():
+            parts = line.split()
+            if len(parts) == 4 and parts[0] == "selector" and parts[2] == "result":
+                results[int(parts[1])] = int(parts[3])
+        return results
+
+    def dialogs(self):
+        return [line for line in self.stdout.splitlines() if line.startswith("dialog ")]
+
+    def __str__(self):
+        return "exit %d\n--- stdout\n%s--- stderr\n%s" % (self.code, self.stdout, self.stderr)
+
+
+def write_png(path, width, height, rows, channels=3, depth=8):
+    """rows: list of lists of samples, channels interleaved."""
+    colour_type = {1: 0, 2: 4, 3: 2, 4: 6}[channels]
+    raw = bytearray()
+    for row in rows:
+        raw.append(0)
+        for value in row:
+            raw.extend(struct.pack(">H", value) if depth == 16 else bytes([value]))
+
+    def chunk(kind, data):
+        body = kind + data
+        return struct.pack(">I", len(data)) + body + struct.pack(">I", zlib.crc32(body) & 0xFFFFFFFF)
+
+    with open(path, "wb") as f:
+        f.write(b"\x89PNG\r\n\x1a\n")
+        f.write(chunk(b"IHDR", struct.pack(">IIBBBBB", width, height, depth, colour_type, 0, 0, 0)))
+        f.write(chunk(b"IDAT", zlib.compress(bytes(raw))))
+        f.write(chunk(b"IEND", b""))
+
+
+def read_png_pixels(path):
+    """(width, height, channels, depth, raw scanline bytes without filters)
+    for the non-interlaced PNGs this project writes (filter type 0 only)."""
+    with open(path, "rb") as f:
+        data = f.read()
+    if data[:8] != b"\x89PNG\r\n\x1a\n":
+        raise ValueError("%s is not a PNG" % path)
+    pos, idat, header = 8, b"", None
+    while pos < len(data):
+        length, kind = struct.unpack(">I4s", data[pos:pos + 8])
+        body = data[pos + 8:pos + 8 + length]
+        if kind == b"IHDR":
+            header = struct.unpack(">IIBBBBB", body)
+        elif kind == b"IDAT":
+            idat += body
+        pos += 12 + length
+    width, height, depth, colour_type = header[:4]
+    channels = {0: 1, 4: 2, 2: 3, 6: 4}[colour_type]
+    raw = zlib.decompress(idat)
+    stride = width * channels * depth // 8
+    rows = []
+    for y in range(height):
+        line = raw[y * (stride + 1):(y + 1) * (stride + 1)]
+        if line[0] != 0:
+            raise ValueError("unexpected PNG filter %d in %s" % (line[0], path))
+        rows.append(line[1:])
+    return width, height, channels, depth, b"".join(rows)
+
+
+def sample_gradient(path, width=48, height=32):
+    rows = [[(x * 5 + c * 40) % 256 if c < 3 else 255 for x in range(width) for c in range(3)]
+            for _ in range(height)]
+    for y, row in enumerate(rows):
+        for i in range(0, len(row), 3):
+            row[i + 1] = (row[i + 1] + y * 7) % 256
+    write_png(path, width, height, rows)
+    return path
+
+
+def temp_dir(prefix):
+    return tempfile.mkdtemp(prefix=prefix)
+
+
+def run_unittests(test_case_classes):
+    """Runs the given TestCase classes verbosely; returns the exit status."""
+    import unittest
+    suite = unittest.TestSuite()
+    for cls in test_case_classes:
+        suite.addTests(unittest.defaultTestLoader.loadTestsFromTestCase(cls))
+    outcome = unittest.TextTestRunner(stream=sys.stdout, verbosity=2).run(suite)
+    return 0 if outcome.wasSuccessful() else 1
