@@ -74,7 +74,10 @@ void ReleaseHostHandle(const HandleProcs* pHandleProcs, Handle hHandle)
 {
     if (!hHandle)
         return;
-    if (HandleProcsAvailable(pHandleProcs)) {
+    // Some hosts fill in every procedure but report version 0; their handles
+    // are theirs to free, and treating them as global memory would corrupt
+    // the host's heap. So any table with a dispose procedure is used.
+    if (HandleProcsAvailable(pHandleProcs) || (pHandleProcs && pHandleProcs->disposeProc)) {
         pHandleProcs->disposeProc(hHandle);
         return;
     }

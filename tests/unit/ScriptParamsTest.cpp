@@ -179,10 +179,16 @@ TEST_F(ScriptParams, HandleProceduresAreUsableOnlyInVersionOneWithTheFourEssenti
 
 TEST_F(ScriptParams, ReleasingAHandleGoesThroughTheHostsDisposeProcedure)
 {
-    Handle hHandle = handles.New(8);
     ReleaseHostHandle(handles.GetProcs(), nullptr);
-    ReleaseHostHandle(handles.GetProcs(), hHandle);
-    EXPECT_FALSE(handles.IsValid(hHandle));
+    ReleaseHostHandle(handles.GetProcs(), handles.New(8));
+    EXPECT_EQ(handles.Count(), 0u);
+
+    // A host that fills the table but reports version 0 still frees its own.
+    HandleProcs versionZero = *handles.GetProcs();
+    versionZero.handleProcsVersion = 0;
+    versionZero.numHandleProcs = 0;
+    ReleaseHostHandle(&versionZero, handles.New(8));
+    EXPECT_EQ(handles.Count(), 0u);
 }
 
 TEST_F(ScriptParams, TracesEntryAndExitOfReadingAndWriting)
