@@ -99,15 +99,3 @@ TEST(ScriptFile, SavesAndLoadsFilesAndNamesTheFileInErrors)
     EXPECT_EQ(strError, strPath + ": cannot be opened for reading");
     EXPECT_FALSE(SaveScriptFile("/nonexistent-folder/script.txt", descriptor, strError));
 }
-
-TEST(ScriptFile, PlayOptionsByName)
-{
-    int16_t nPlayInfo = -1;
-    EXPECT_TRUE(ParsePlayOption("display", nPlayInfo));
-    EXPECT_EQ(nPlayInfo, plugInDialogDisplay);
-    EXPECT_TRUE(ParsePlayOption("dont-display", nPlayInfo));
-    EXPECT_EQ(nPlayInfo, plugInDialogDontDisplay);
-    EXPECT_TRUE(ParsePlayOption("silent", nPlayInfo));
-    EXPECT_EQ(nPlayInfo, plugInDialogSilent);
-    EXPECT_FALSE(ParsePlayOption("Display", nPlayInfo));
-}
