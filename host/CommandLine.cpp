@@ -1,5 +1,7 @@
 #include "CommandLine.h"
 
+#include "ScriptFile.h"
+
 #include <functional>
 #include <map>
 
@@ -47,14 +49,11 @@ bool Omit(const std::string& strName, pfCommandLine& c)
     return true;
 }
 
+// show and dontshow are the short spellings of display and dont-display.
 bool PlayOption(const std::string& strName, int16_t& nPlayInfo)
 {
-    const std::map<std::string, int16_t> options = {{"show", 1}, {"dontshow", 0}, {"silent", 2}};
-    const auto it = options.find(strName);
-    if (it == options.end())
-        return false;
-    nPlayInfo = it->second;
-    return true;
+    const std::string strLong = strName == "show" ? "display" : strName == "dontshow" ? "dont-display" : strName;
+    return ParsePlayOption(strLong, nPlayInfo);
 }
 
 using ValueHandler = std::function<bool(const std::string&, pfCommandLine&)>;
@@ -142,6 +141,8 @@ bool CheckCombination(const pfCommandLine& c, std::string& strError)
         strError = "--logfile and --no-logfile exclude each other";
     else if (!c.strMask.empty() && c.strInput.empty())
         strError = "--mask needs an input PNG";
+    else if (c.bOmitDescriptor && (!c.strRecord.empty() || !c.strPlay.empty()))
+        strError = "--record and --play need the descriptor suites (drop --omit descriptor)";
     else
         return true;
     return false;
@@ -240,10 +241,13 @@ Output:
                          input's alpha unchanged.
   --plane-files PREFIX   also write plane i as the grey PNG PREFIXi.png
 
-Scripting:
-  --record FILE          save the descriptor the plug-in records as text
-  --play FILE            hand the plug-in the descriptor in FILE before start
-  --play-option OPT      show, dontshow or silent (default show)
+Scripting (descriptor text files: one "KEY TYPE VALUE" line per entry,
+e.g. "GAMA float 1.5"; TYPE integer, float or boolean; '#' starts a comment):
+  --record FILE          save the descriptor the plug-in left in the record
+                         after the run as text
+  --play FILE            hand the plug-in the descriptor in FILE
+  --play-option OPT      the play option handed with it: show (or display),
+                         dontshow (or dont-display) or silent; default show
 
 Diagnostics:
   --logfile PATH         set the plug-in's "logfile" setting before loading it

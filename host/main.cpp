@@ -2,6 +2,7 @@
 #include "Callbacks.h"
 #include "CommandLine.h"
 #include "Console.h"
+#include "DescriptorSuite.h"
 #include "DialogWatcher.h"
 #include "DocumentFormat.h"
 #include "HandleSuite.h"
@@ -11,6 +12,7 @@
 #include "PiplReader.h"
 #include "PluginLoader.h"
 #include "Png.h"
+#include "ScriptFile.h"
 #include "SelectorRunner.h"
 
 #include <iostream>
@@ -138,6 +140,44 @@ pfRecordOptions RecordOptions(const pfCommandLine& c, const pfDocumentFormat& fo
     return options;
 }
 
+// The descriptor parameters of a run: the suites, the play option and the
+// played-back descriptor, or nothing with --omit descriptor.
+class Scripting {
+public:
+    Scripting(const pfCommandLine& c, pfHandleSuite& handles) : m_CommandLine(c), m_Suite(handles) {}
+
+    bool Prepare(pfHostRecord& record, std::string& strError)
+    {
+        if (m_CommandLine.bOmitDescriptor)
+            return true;
+        pfDescriptor playback;
+        const bool bPlay = !m_CommandLine.strPlay.empty();
+        if (bPlay && !LoadScriptFile(m_CommandLine.strPlay, playback, strError))
+            return false;
+        m_pParameters = std::make_unique<pfDescriptorParameters>(m_Suite, m_CommandLine.nPlayInfo,
+                                                                 bPlay ? &playback : nullptr);
+        record.SetDescriptorParameters(m_pParameters->Get());
+        return true;
+    }
+
+    bool SaveRecording(std::string& strError) const
+    {
+        if (m_CommandLine.strRecord.empty())
+            return true;
+        pfDescriptor recorded;
+        if (!m_pParameters || !m_pParameters->GetRecorded(recorded)) {
+            strError = "the plug-in recorded no descriptor; nothing saved to " + m_CommandLine.strRecord;
+            return false;
+        }
+        return SaveScriptFile(m_CommandLine.strRecord, recorded, strError);
+    }
+
+private:
+    const pfCommandLine& m_CommandLine;
+    pfDescriptorSuite m_Suite;
+    std::unique_ptr<pfDescriptorParameters> m_pParameters;
+};
+
 // Returns the first non-zero selector result, or 0.
 int16_t RunSelectors(const pfCommandLine& c, pfSelectorRunner& runner, intptr_t hwnd)
 {
@@ -169,6 +209,9 @@ int RunHost(const pfCommandLine& c)
     pfHostRecord record(input.document, input.mask ? &*input.mask : nullptr, RecordOptions(c, input.format),
                         handles);
     record.SetPlatformWindow(window.GetHandle());
+    Scripting scripting(c, handles);
+    if (!scripting.Prepare(record, strError))
+        return Fail(strError);
 
     pfDialogWatcher watcher(c.strCaptureDir);
     if (c.bAnswerDialogs && !watcher.Start(strError))
@@ -180,7 +223,7 @@ int RunHost(const pfCommandLine& c)
 
     pfSelectorRunner runner(loader, record, input.document);
     const int16_t nResult = RunSelectors(c, runner, window.GetHandle());
-    if (!WriteOutput(c, input, strError))
+    if (!WriteOutput(c, input, strError) || !scripting.SaveRecording(strError))
         return Fail(strError);
     if (nResult != noErr) {
         PrintErrorLine("corvhost: a selector returned " + std::to_string(nResult) + "; exit status " +
