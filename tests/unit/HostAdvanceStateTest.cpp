@@ -1,0 +1,202 @@
+// The host's answer to advanceState: sampling, padding, row bytes, planes
+// and the commit of the output buffer.
+#include "host/HandleSuite.h"
+#include "host/HostRecord.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+namespace {
+
+// A 5 x 4 document whose samples tell where they come from: 100 * plane +
+// 10 * y + x (8-bit), or the same times 100 (16-bit).
+pfDocument NumberedDocument(int nPlanes, int nDepth = 8)
+{
+    pfDocument document(5, 4, nPlanes, nDepth);
+    for (int p = 0; p < nPlanes; ++p)
+        for (int y = 0; y < 4; ++y)
+            for (int x = 0; x < 5; ++x) {
+                const int nValue = p * 100 + y * 10 + x;
+                document.Set(p, x, y, uint16_t(nDepth == 16 ? nValue * 100 : nValue % 256));
+            }
+    return document;
+}
+
+pfRecordOptions RgbOptions(bool bTransparency = false)
+{
+    pfRecordOptions options;
+    options.format.nImageMode = plugInModeRGBColor;
+    options.format.nColorPlanes = 3;
+    options.format.bTransparency = bTransparency;
+    return options;
+}
+
+void Request(FilterRecord& record, Rect rect, int16_t nHiPlane, int nRate = 1)
+{
+    record.inRect = record.outRect = rect;
+    record.inLoPlane = record.outLoPlane = 0;
+    record.inHiPlane = record.outHiPlane = nHiPlane;
+    record.inputRate = nRate << 16;
+}
+
+uint8_t InByte(const FilterRecord& record, int nRow, int nOffset)
+{
+    return static_cast<const uint8_t*>(record.inData)[nRow * record.inRowBytes + nOffset];
+}
+
+struct HostFixture : ::testing::Test {
+    pfHandleSuite handles;
+};
+
+} // namespace
+
+using HostAdvanceState = HostFixture;
+using HostRecordFields = HostFixture;
+
+TEST_F(HostAdvanceState, DeliversInterleavedPlanesInRowsPaddedToFourBytes)
+{
+    pfDocument document = NumberedDocument(3);
+    pfHostRecord host(document, nullptr, RgbOptions(), handles);
+    FilterRecord& record = *host.GetRecord();
+    Request(record, Rect{0, 0, 4, 5}, 2);
+    ASSERT_EQ(record.advanceState(), noErr);
+    ASSERT_NE(record.inData, nullptr);
+    EXPECT_EQ(record.inRowBytes, 16); // 15 bytes of samples, one of padding
+    EXPECT_EQ(InByte(record, 2, 3 * 4 + 1), document.Get(1, 4, 2));
+    EXPECT_EQ(InByte(record, 3, 15), 0);
+    EXPECT_EQ(record.outRowBytes, 16);
+    EXPECT_EQ(std::memcmp(record.inData, record.outData, 16 * 4), 0);
+    EXPECT_EQ(record.inColumnBytes, 3);
+    EXPECT_EQ(record.inPlaneBytes, 1);
+}
+
+TEST_F(HostAdvanceState, SamplesEveryNthPixelStartingAtTheOrigin)
+{
+    pfDocument document = NumberedDocument(3);
+    pfHostRecord host(document, nullptr, RgbOptions(), handles);
+    FilterRecord& record = *host.GetRecord();
+    Request(record, Rect{0, 0, 2, 3}, 2, 2);
+    record.outRect = Rect{0, 0, 2, 3}; // the output is never sampled
+    ASSERT_EQ(record.advanceState(), noErr);
+    for (int r = 0; r < 2; ++r)
+        for (int c = 0; c < 3; ++c)
+            EXPECT_EQ(InByte(record, r, c * 3 + 2), document.Get(2, 2 * c, 2 * r)) << r << "," << c;
+    EXPECT_EQ(static_cast<const uint8_t*>(record.outData)[record.outRowBytes + 2 * 3], document.Get(0, 2, 1));
+}
+
+TEST_F(HostAdvanceState, PadsOutsideTheImageOrFailsWhenAskedTo)
+{
+    pfDocument document = NumberedDocument(3);
+    pfHostRecord host(document, nullptr, RgbOptions(), handles);
+    FilterRecord& record = *host.GetRecord();
+    Request(record, Rect{0, 0, 3, 3}, 0, 2); // sampled row 2 lies at y = 4, below the image
+    record.outRect = Rect{};
+    EXPECT_EQ(record.advanceState(), paramErr) << "padding -3 is the host's default";
+
+    record.inputPadding = 77;
+    ASSERT_EQ(record.advanceState(), noErr);
+    EXPECT_EQ(InByte(record, 2, 1), 77);
+    EXPECT_EQ(InByte(record, 1, 2), document.Get(0, 4, 2));
+
+    record.inputPadding = -1; // edge replication
+    ASSERT_EQ(record.advanceState(), noErr);
+    EXPECT_EQ(InByte(record, 2, 1), document.Get(0, 2, 3));
+}
+
+TEST_F(HostAdvanceState, CommitsOutputOnTheNextCallAndAtTheEndOfTheSelector)
+{
+    pfDocument document = NumberedDocument(3);
+    pfHostRecord host(document, nullptr, RgbOptions(), handles);
+    FilterRecord& record = *host.GetRecord();
+    record.outRect = Rect{1, 1, 2, 3};
+    record.outLoPlane = record.outHiPlane = 1;
+    ASSERT_EQ(record.advanceState(), noErr);
+    static_cast<uint8_t*>(record.outData)[1] = 201;
+    EXPECT_NE(document.Get(1, 2, 1), 201) << "nothing is committed before the plug-in lets go";
+
+    record.outRect = Rect{0, 0, 1, 1};
+    ASSERT_EQ(record.advanceState(), noErr);
+    EXPECT_EQ(document.Get(1, 2, 1), 201);
+    EXPECT_EQ(document.Get(1, 1, 1), 111) << "untouched output bytes carry the image";
+    static_cast<uint8_t*>(record.outData)[0] = 202;
+    host.EndSelector();
+    EXPECT_EQ(document.Get(1, 0, 0), 202);
+    EXPECT_EQ(record.outData, nullptr);
+}
+
+TEST_F(HostAdvanceState, EmptyRectanglesDeliverNothing)
+{
+    pfDocument document = NumberedDocument(3);
+    pfHostRecord host(document, nullptr, RgbOptions(), handles);
+    FilterRecord& record = *host.GetRecord();
+    Request(record, Rect{0, 0, 4, 5}, 2);
+    ASSERT_EQ(record.advanceState(), noErr);
+    Request(record, Rect{2, 2, 2, 4}, 2);
+    ASSERT_EQ(record.advanceState(), noErr);
+    EXPECT_EQ(record.inData, nullptr);
+    EXPECT_EQ(record.outData, nullptr);
+    EXPECT_FALSE(host.HasRequest());
+}
+
+TEST_F(HostAdvanceState, RefusesPlaneRangesOutsideTheDocument)
+{
+    pfDocument document = NumberedDocument(3);
+    pfHostRecord host(document, nullptr, RgbOptions(), handles);
+    FilterRecord& record = *host.GetRecord();
+    Request(record, Rect{0, 0, 1, 1}, 3);
+    EXPECT_EQ(record.advanceState(), paramErr);
+    Request(record, Rect{0, 0, 1, 1}, 1);
+    record.inLoPlane = 2;
+    EXPECT_EQ(record.advanceState(), paramErr);
+}
+
+TEST_F(HostAdvanceState, DeliversSixteenBitSamplesAndTheSampledMask)
+{
+    pfDocument document = NumberedDocument(1, 16);
+    pfDocument mask(5, 4, 1, 8);
+    mask.Set(0, 4, 2, 255);
+    pfRecordOptions options;
+    options.format.nImageMode = plugInModeGray16;
+    options.format.nColorPlanes = 1;
+    options.format.nDepth = 16;
+    pfHostRecord host(document, &mask, options, handles);
+    FilterRecord& record = *host.GetRecord();
+    Request(record, Rect{0, 0, 2, 3}, 0, 2);
+    record.outRect = Rect{};
+    record.maskRect = Rect{0, 0, 2, 3};
+    record.maskRate = 2 << 16;
+    ASSERT_EQ(record.advanceState(), noErr);
+    uint16_t nSample = 0;
+    std::memcpy(&nSample, static_cast<const uint8_t*>(record.inData) + record.inRowBytes + 2 * 2, 2);
+    EXPECT_EQ(nSample, document.Get(0, 4, 2));
+    EXPECT_EQ(record.inRowBytes, 8);
+    const auto* pMask = static_cast<const uint8_t*>(record.maskData);
+    EXPECT_EQ(pMask[record.maskRowBytes + 2], 255);
+    EXPECT_EQ(pMask[record.maskRowBytes + 1], 0);
+}
+
+TEST_F(HostRecordFields, FilterCaseAndPlaneCountsDescribeTheDocument)
+{
+    pfDocument document = NumberedDocument(4);
+    pfDocument mask(5, 4, 1, 8);
+    pfHostRecord layer(document, &mask, RgbOptions(true), handles);
+    const FilterRecord& record = *layer.GetRecord();
+    EXPECT_EQ(record.filterCase, filterCaseEditableTransparencyWithSelection);
+    EXPECT_EQ(record.planes, 4);
+    EXPECT_EQ(record.inLayerPlanes, 3);
+    EXPECT_EQ(record.inTransparencyMask, 1);
+    EXPECT_EQ(record.outTransparencyMask, 1);
+    EXPECT_TRUE(record.haveMask);
+    EXPECT_EQ(record.hostSig, kHostSignature);
+    EXPECT_EQ(record.handleProcs->numHandleProcs, 8);
+
+    pfDocument flat = NumberedDocument(3);
+    pfRecordOptions old = RgbOptions();
+    old.bOldHost = true;
+    old.bDisplayPixels = false;
+    pfHostRecord oldHost(flat, nullptr, old, handles);
+    EXPECT_EQ(oldHost.GetRecord()->filterCase, filterCaseFlatImageNoSelection);
+    EXPECT_EQ(oldHost.GetRecord()->inLayerPlanes, 0);
+    EXPECT_EQ(oldHost.GetRecord()->displayPixels, nullptr);
+}
