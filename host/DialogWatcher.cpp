@@ -145,12 +145,22 @@ struct pfDialogWatcher::State {
         PrintLine(strLine);
         if (strCaptureDir.empty())
             return;
-        const std::string strPath = strCaptureDir + "\\dialog-" + std::to_string(++nCaptures) + ".png";
+        const std::string strPath = NextCapturePath();
         std::string strError;
         if (CaptureWindow(hDialog, strPath, strError))
             PrintLine("captured \"" + strPath + "\"");
         else
             PrintErrorLine("corvhost: cannot capture the dialog: " + strError);
+    }
+
+    // Runs share the folder: never overwrite an earlier capture.
+    std::string NextCapturePath()
+    {
+        for (;;) {
+            const std::string strPath = strCaptureDir + "\\dialog-" + std::to_string(++nCaptures) + ".png";
+            if (GetFileAttributesW(Widen(strPath).c_str()) == INVALID_FILE_ATTRIBUTES)
+                return strPath;
+        }
     }
 
     void Poll()

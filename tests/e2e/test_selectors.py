@@ -19,11 +19,17 @@ class Selectors(unittest.TestCase):
         cls.image = hostlib.sample_gradient(os.path.join(work, "input.png"))
 
     def test_about_shows_the_about_box_and_returns_0(self):
-        result = session.run_host(["--about", "--answer-dialogs"])
+        captures = os.path.join(work, "captures")
+        os.mkdir(captures)
+        result = session.run_host(["--about", "--capture-dialogs", hostlib.windows_path(captures)])
         self.assertEqual(result.selector_results(), {0: 0}, result)
         self.assertEqual(result.code, 0, result)
         self.assertTrue(any(line.startswith('dialog "Corvane II"') for line in result.dialogs()), result)
-        print("about: result 0, About box captioned \"Corvane II\" answered")
+        width, height, channels, _, pixels = hostlib.read_png_pixels(os.path.join(captures, "dialog-1.png"))
+        self.assertGreater(width * height, 100 * 50)
+        self.assertGreater(len(set(pixels[i:i + channels] for i in range(0, len(pixels), channels))), 2,
+                           "the capture of the About box is blank")
+        print("about: result 0, About box captioned \"Corvane II\" captured and answered")
 
     def test_each_known_selector_returns_0(self):
         args = ["--answer-dialogs", "--quiet"]
