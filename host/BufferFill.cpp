@@ -20,10 +20,10 @@ int PlaneCount(const pfBufferRequest& request)
     return request.nHiPlane - request.nLoPlane + 1;
 }
 
-int32_t RowBytes(const pfDocument& document, const pfBufferRequest& request)
+int64_t RowBytes(const pfDocument& document, const pfBufferRequest& request)
 {
     const int64_t nBytes = int64_t(Width(request.rect)) * PlaneCount(request) * document.GetSampleBytes();
-    return int32_t((nBytes + kRowAlignment - 1) / kRowAlignment * kRowAlignment);
+    return (nBytes + kRowAlignment - 1) / kRowAlignment * kRowAlignment;
 }
 
 bool ReachesOutside(const pfDocument& document, const pfBufferRequest& request)
@@ -94,7 +94,10 @@ OSErr FillBuffer(const pfDocument& source, const pfBufferRequest& request, std::
     if (!bPadded && ReachesOutside(source, request))
         return paramErr;
 
-    nRowBytes = RowBytes(source, request);
+    const int64_t nWideRowBytes = RowBytes(source, request);
+    if (nWideRowBytes * Height(request.rect) > kMaxBufferBytes)
+        return memFullErr;
+    nRowBytes = int32_t(nWideRowBytes);
     const int nSampleBytes = source.GetSampleBytes();
     const int nPlanes = PlaneCount(request);
     buffer.assign(std::size_t(nRowBytes) * Height(request.rect), 0);

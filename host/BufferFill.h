@@ -12,6 +12,10 @@
 // plug-in must step by the row bytes it is given.
 constexpr int32_t kRowAlignment = 4;
 
+// A request needing a larger buffer is answered with memFullErr; the host's
+// memory budget (maxSpace) is the same.
+constexpr int64_t kMaxBufferBytes = int64_t(1) << 30;
+
 struct pfBufferRequest {
     Rect rect{};       // in sampled coordinates
     int nLoPlane = 0;  // inclusive plane range
@@ -25,7 +29,7 @@ bool IsEmpty(const Rect& rect);
 // Integral sampling step of a 16.16 rate; 0 counts as 1, below 0 is invalid.
 int SamplingStep(Fixed nRate);
 
-// Fills buffer rows of RowBytes(...) bytes. Padding 0..255 fills bytes with
+// Fills buffer rows padded to kRowAlignment bytes. Padding 0..255 fills bytes with
 // that value, -1 repeats the nearest edge pixel, -2 leaves zeros, -3 (or
 // anything else out of range) makes a request reaching outside the image
 // fail with paramErr. Invalid plane ranges fail with paramErr too.

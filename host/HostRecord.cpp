@@ -21,7 +21,6 @@ OSErr PF_CDECL AdvanceStateCallback()
     }
 }
 
-constexpr int32_t kMaxSpace = 1 << 30;
 constexpr Fixed kUnitRate = 1 << 16;
 constexpr Fixed kResolution72 = 72 << 16;
 
@@ -101,7 +100,7 @@ void pfHostRecord::FillRecord(const pfRecordOptions& options)
     record.wholeSize = size;
     record.planes = int16_t(m_Document.GetPlanes());
     record.filterRect = Rect{0, 0, size.v, size.h};
-    record.maxSpace = kMaxSpace;
+    record.maxSpace = int32_t(kMaxBufferBytes);
     record.haveMask = m_pMask ? 1 : 0;
     record.autoMask = record.haveMask;
     SetFilterColors(record, format);

@@ -200,3 +200,15 @@ TEST_F(HostRecordFields, FilterCaseAndPlaneCountsDescribeTheDocument)
     EXPECT_EQ(oldHost.GetRecord()->inLayerPlanes, 0);
     EXPECT_EQ(oldHost.GetRecord()->displayPixels, nullptr);
 }
+
+TEST_F(HostAdvanceState, RequestsBeyondTheMemoryBudgetAreAnsweredWithOutOfMemory)
+{
+    pfDocument document = NumberedDocument(3);
+    pfHostRecord host(document, nullptr, RgbOptions(), handles);
+    FilterRecord& record = *host.GetRecord();
+    record.inputPadding = 0;
+    Request(record, Rect{-32768, -32768, 32767, 32767}, 2);
+    record.outRect = Rect{};
+    EXPECT_EQ(record.advanceState(), memFullErr);
+    EXPECT_EQ(record.inData, nullptr);
+}
