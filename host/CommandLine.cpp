@@ -215,8 +215,9 @@ Document:
                          Default: a flat image whose colour planes are layer
                          planes, no transparency, filter case 1 or 2.
   --old-host             leave every in/out/abs plane count at 0
-  --mask FILE.png        selection mask of the image's size, first channel at
-                         8 bits, 255 = selected (haveMask, filter case 2 or 5)
+  --mask FILE.png        selection mask of the image's size, first channel, white
+                         = selected (haveMask, filter case 2 or 5); delivered at
+                         the document's depth (0..255 or 0..32768)
 
 Host services:
   --omit NAME            leave a service out of the record: advanceState,

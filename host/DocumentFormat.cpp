@@ -138,16 +138,17 @@ pfPngImage PlaneToPng(const pfDocument& document, int nPlane, int nPngDepth)
     return png;
 }
 
-bool MaskFromPng(const pfPngImage& png, int nWidth, int nHeight, pfDocument& mask, std::string& strError)
+bool MaskFromPng(const pfPngImage& png, int nWidth, int nHeight, int nDepth, pfDocument& mask,
+                 std::string& strError)
 {
     if (png.nWidth != nWidth || png.nHeight != nHeight) {
         strError = "the selection mask must have the image's size (" + std::to_string(nWidth) + " x " +
                    std::to_string(nHeight) + ")";
         return false;
     }
-    mask = pfDocument(nWidth, nHeight, 1, 8);
+    mask = pfDocument(nWidth, nHeight, 1, nDepth);
     for (int y = 0; y < nHeight; ++y)
         for (int x = 0; x < nWidth; ++x)
-            mask.Set(0, x, y, PngToHost(png.At(x, y, 0), png.nBitDepth, 8));
+            mask.Set(0, x, y, PngToHost(png.At(x, y, 0), png.nBitDepth, nDepth));
     return true;
 }

@@ -50,6 +50,8 @@ pfPngImage DocumentToPng(const pfDocument& document, const pfDocumentFormat& for
 // One plane as a grey PNG of the input's depth.
 pfPngImage PlaneToPng(const pfDocument& document, int nPlane, int nPngDepth);
 
-// A selection mask from an 8-bit grey PNG (other layouts take the first
-// channel); 255 = selected.
-bool MaskFromPng(const pfPngImage& png, int nWidth, int nHeight, pfDocument& mask, std::string& strError);
+// A selection mask from a grey PNG (other layouts take the first channel),
+// white = selected. Like the image planes it travels at the document's
+// depth: 0..255, or 0..32768 in 16-bit documents.
+bool MaskFromPng(const pfPngImage& png, int nWidth, int nHeight, int nDepth, pfDocument& mask,
+                 std::string& strError);

@@ -32,7 +32,8 @@ struct pfRecordOptions {
 
 class pfHostRecord {
 public:
-    // pMask: the selection (one 8-bit plane, 255 = selected) or null.
+    // pMask: the selection (one plane of the document's depth, full value =
+    // selected) or null.
     pfHostRecord(pfDocument& document, const pfDocument* pMask, const pfRecordOptions& options,
                  pfHandleSuite& handles);
     ~pfHostRecord();

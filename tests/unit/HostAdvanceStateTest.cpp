@@ -151,11 +151,11 @@ TEST_F(HostAdvanceState, RefusesPlaneRangesOutsideTheDocument)
     EXPECT_EQ(record.advanceState(), paramErr);
 }
 
-TEST_F(HostAdvanceState, DeliversSixteenBitSamplesAndTheSampledMask)
+TEST_F(HostAdvanceState, DeliversSixteenBitSamplesAndASixteenBitSampledMask)
 {
     pfDocument document = NumberedDocument(1, 16);
-    pfDocument mask(5, 4, 1, 8);
-    mask.Set(0, 4, 2, 255);
+    pfDocument mask(5, 4, 1, 16);
+    mask.Set(0, 4, 2, 32768);
     pfRecordOptions options;
     options.format.nImageMode = plugInModeGray16;
     options.format.nColorPlanes = 1;
@@ -172,8 +172,10 @@ TEST_F(HostAdvanceState, DeliversSixteenBitSamplesAndTheSampledMask)
     EXPECT_EQ(nSample, document.Get(0, 4, 2));
     EXPECT_EQ(record.inRowBytes, 8);
     const auto* pMask = static_cast<const uint8_t*>(record.maskData);
-    EXPECT_EQ(pMask[record.maskRowBytes + 2], 255);
-    EXPECT_EQ(pMask[record.maskRowBytes + 1], 0);
+    std::memcpy(&nSample, pMask + record.maskRowBytes + 2 * 2, 2);
+    EXPECT_EQ(nSample, 32768) << "16-bit documents have 16-bit masks";
+    std::memcpy(&nSample, pMask + record.maskRowBytes + 2, 2);
+    EXPECT_EQ(nSample, 0);
 }
 
 TEST_F(HostRecordFields, FilterCaseAndPlaneCountsDescribeTheDocument)
