@@ -33,6 +33,9 @@ public:
 
 pfPlatform& GetPlatform();
 
+// The operating system's own implementation, defined once per platform.
+pfPlatform& DefaultPlatform();
+
 // Installs another implementation (tests); returns the previous one.
 pfPlatform* SetPlatform(pfPlatform* pPlatform);
 

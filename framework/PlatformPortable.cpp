@@ -39,20 +39,9 @@ bool pfPlatformPortable::WriteSetting(const std::string& strSubkey, const std::s
 }
 
 #if !defined(_WIN32)
-namespace {
-pfPlatform* g_pPlatform = nullptr;
-}
-
-pfPlatform& GetPlatform()
+pfPlatform& DefaultPlatform()
 {
     static pfPlatformPortable platform;
-    return g_pPlatform ? *g_pPlatform : platform;
-}
-
-pfPlatform* SetPlatform(pfPlatform* pPlatform)
-{
-    pfPlatform* pPrevious = g_pPlatform;
-    g_pPlatform = pPlatform;
-    return pPrevious;
+    return platform;
 }
 #endif

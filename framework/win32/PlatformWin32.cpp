@@ -7,8 +7,6 @@
 
 namespace {
 
-pfPlatform* g_pPlatform = nullptr;
-
 INT_PTR CALLBACK AboutDialogProc(HWND hDialog, UINT nMessage, WPARAM /*wParam*/, LPARAM /*lParam*/)
 {
     // Any button (there is only OK) or the close box ends the box.
@@ -49,15 +47,8 @@ void pfPlatformWin32::ShowAbout()
     DialogBoxParamA(GetModuleInstance(), MAKEINTRESOURCEA(IDD_ABOUT), nullptr, AboutDialogProc, 0);
 }
 
-pfPlatform& GetPlatform()
+pfPlatform& DefaultPlatform()
 {
     static pfPlatformWin32 platform;
-    return g_pPlatform ? *g_pPlatform : platform;
-}
-
-pfPlatform* SetPlatform(pfPlatform* pPlatform)
-{
-    pfPlatform* pPrevious = g_pPlatform;
-    g_pPlatform = pPlatform;
-    return pPrevious;
+    return platform;
 }
