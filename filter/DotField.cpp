@@ -1,5 +1,6 @@
 #include "DotField.h"
 
+#include "PortableMath.h"
 #include "RenderInterrupt.h"
 
 #include <algorithm>
@@ -133,8 +134,10 @@ int16_t SynthesizeDotField(const FieldView& field, const DotFieldSettings& setti
             phy1 += dy1;
             phx2 += dx2;
             phy2 += dy2;
-            const double px = ax1 * std::sin(phx1 + settings.fOffsetX1) + ax2 * std::sin(phx2 + settings.fOffsetX2) + cx;
-            const double py = ay1 * std::cos(phy1 + settings.fOffsetY1) + ay2 * std::cos(phy2 + settings.fOffsetY2) + cy;
+            const double px =
+                ax1 * PortableSin(phx1 + settings.fOffsetX1) + ax2 * PortableSin(phx2 + settings.fOffsetX2) + cx;
+            const double py =
+                ay1 * PortableCos(phy1 + settings.fOffsetY1) + ay2 * PortableCos(phy2 + settings.fOffsetY2) + cy;
             DepositDot(field, px, py, fIntensity, bAntialias);
             if (++nSinceCheck == kDotsPerCheck) {
                 nSinceCheck = 0;

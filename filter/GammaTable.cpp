@@ -1,8 +1,7 @@
 #include "GammaTable.h"
 
+#include "PortableMath.h"
 #include "RenderMemory.h"
-
-#include <cmath>
 
 std::unique_ptr<float[]> MakeGammaTable(double fGammaCorrection)
 {
@@ -11,6 +10,6 @@ std::unique_ptr<float[]> MakeGammaTable(double fGammaCorrection)
         return pTable;
     const double fExponent = 1 / fGammaCorrection;
     for (int32_t i = 0; i < kGammaTableSize; ++i)
-        pTable[i] = float(std::pow(i * 3.051850947599719e-05, fExponent));
+        pTable[i] = float(PortablePow(i * 3.051850947599719e-05, fExponent));
     return pTable;
 }

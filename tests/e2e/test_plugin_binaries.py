@@ -21,6 +21,10 @@ SYSTEM_DLLS = {'kernel32.dll', 'user32.dll', 'gdi32.dll', 'advapi32.dll', 'comdl
 X87_ARITHMETIC = re.compile(r'^f(i?add|i?sub|i?subr|i?mul|i?div|i?divr|sqrt|sin|cos|sincos|ptan|patan|'
                             r'2xm1|yl2x|yl2xp1|scale|prem1?|rndint|xtract)p?[slt]?$')
 
+# The C runtime's sine, cosine and power run on the x87 unit; the plug-ins
+# carry their own, so none of these may be linked in.
+X87_TRANSCENDENTAL = re.compile(r'^f(sin|cos|sincos|ptan|patan|2xm1|yl2x|yl2xp1)$')
+
 RT_CURSOR_GROUP, RT_DIALOG, RT_ICON_GROUP = 12, 5, 14
 
 failures = []
@@ -242,11 +246,21 @@ def check_sse2_only(build):
     check(sse2, 'win32: no SSE2 double arithmetic anywhere in the core')
 
 
+def check_no_runtime_transcendentals(name, path, objdump):
+    result = run([objdump, '-d', '--no-show-raw-insn', path])
+    if result is None:
+        return
+    found = sorted({fields[1].split()[0] for fields in (line.split('\t') for line in result.stdout.splitlines())
+                    if len(fields) > 1 and fields[1].strip() and X87_TRANSCENDENTAL.match(fields[1].split()[0])})
+    check(not found, '%s: x87 transcendental instructions %s linked in' % (name, found))
+
+
 def check_plugin(name, build, objdump, expect_machine, expect_magic, code_key, host):
     path = os.path.join(build, 'CorvaneII.8bf')
     if not check(os.path.isfile(path), '%s: %s missing' % (name, path)):
         return
     check_exports_and_imports(name, path, objdump)
+    check_no_runtime_transcendentals(name, path, objdump)
     try:
         with open(path, 'rb') as f:
             pe = PeFile(f.read())
