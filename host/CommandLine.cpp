@@ -69,6 +69,7 @@ const std::map<std::string, FlagHandler>& Flags()
         {"--color-cancel", [](pfCommandLine& c) { c.callbacks.bColorCancel = true; }},
         {"--quiet", [](pfCommandLine& c) { c.callbacks.bShowProgress = false; }},
         {"--about", [](pfCommandLine& c) { c.bAbout = true; }},
+        {"--show-requests", [](pfCommandLine& c) { c.bShowRequests = true; }},
         {"--no-logfile", [](pfCommandLine& c) { c.bNoLogfile = true; }},
         {"--answer-dialogs", [](pfCommandLine& c) { c.bAnswerDialogs = true; }},
     };
@@ -232,6 +233,7 @@ Selectors:
   --about                call the about selector only, with an AboutRecord
   --selector N           call selector N with the filter record instead of a
                          whole run; repeatable, called in the order given
+  --show-requests        print the rectangles each selector left requested
 
 Output:
   OUTPUT.png             written after the run, also after a failed one (the
@@ -266,7 +268,9 @@ Diagnostics:
 and a host value h is written as round(h*65535/32768), halves rounding up, in
 exact integer arithmetic; every host value survives the round trip.
 
-Standard output has one line "selector N result R" per selector call.
+Standard output has one line "selector N result R" per selector call; with
+--show-requests it is preceded by "selector N request in T,L,B,R out T,L,B,R
+mask T,L,B,R", the rectangles the plug-in left requested.
 Exit status: 0 when every selector returned 0; 1 when a selector returned
 anything else (the first such result is named on standard error); 2 for
 usage, file and loading errors.

@@ -31,6 +31,7 @@ struct pfCommandLine {
     pfCallbackSettings callbacks;
 
     bool bAbout = false;
+    bool bShowRequests = false;
     std::vector<int16_t> lstSelectors;
 
     std::string strRecord;

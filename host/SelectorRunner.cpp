@@ -9,9 +9,28 @@ pfSelectorRunner::pfSelectorRunner(const pfPluginLoader& loader, pfHostRecord& r
 {
 }
 
+namespace {
+
+std::string RectText(const Rect& rect)
+{
+    return std::to_string(rect.top) + "," + std::to_string(rect.left) + "," + std::to_string(rect.bottom) + "," +
+           std::to_string(rect.right);
+}
+
+}  // namespace
+
 void pfSelectorRunner::Report(int16_t nSelector, int16_t nResult) const
 {
     PrintLine("selector " + std::to_string(nSelector) + " result " + std::to_string(nResult));
+}
+
+// What the plug-in left requested when the selector returned: hosts keep
+// delivering while any of these rectangles is non-empty.
+void pfSelectorRunner::ReportRequest(int16_t nSelector) const
+{
+    const FilterRecord* pRecord = m_Record.GetRecord();
+    PrintLine("selector " + std::to_string(nSelector) + " request in " + RectText(pRecord->inRect) + " out " +
+              RectText(pRecord->outRect) + " mask " + RectText(pRecord->maskRect));
 }
 
 int16_t pfSelectorRunner::CallAbout(intptr_t hwnd)
@@ -31,6 +50,8 @@ int16_t pfSelectorRunner::Call(int16_t nSelector)
         return CallAbout(static_cast<PlatformData*>(m_Record.GetRecord()->platformData)->hwnd);
     int16_t nResult = 0;
     m_Loader.Call(nSelector, m_Record.GetRecord(), &m_nData, &nResult);
+    if (m_bShowRequests)
+        ReportRequest(nSelector);
     m_Record.EndSelector();
     Report(nSelector, nResult);
     return nResult;

@@ -28,11 +28,16 @@ public:
     // Returns the first non-zero result, or 0.
     int16_t RunFilter();
 
+    // Also print the rectangles each selector left requested.
+    void ShowRequests(bool bShow) { m_bShowRequests = bShow; }
+
 private:
     void Report(int16_t nSelector, int16_t nResult) const;
+    void ReportRequest(int16_t nSelector) const;
 
     const pfPluginLoader& m_Loader;
     pfHostRecord& m_Record;
     pfDocument& m_Document;
     intptr_t m_nData = 0;
+    bool m_bShowRequests = false;
 };

@@ -222,6 +222,7 @@ int RunHost(const pfCommandLine& c)
         return Fail(strError);
 
     pfSelectorRunner runner(loader, record, input.document);
+    runner.ShowRequests(c.bShowRequests);
     const int16_t nResult = RunSelectors(c, runner, window.GetHandle());
     if (!WriteOutput(c, input, strError) || !scripting.SaveRecording(strError))
         return Fail(strError);

@@ -127,6 +127,15 @@ class Result:
                 results[int(parts[1])] = int(parts[3])
         return results
 
+    def requests(self):
+        """{selector: (in, out, mask)} rectangles, each a (top, left, bottom, right) tuple."""
+        requests = {}
+        for line in self.stdout.splitlines():
+            parts = line.split()
+            if len(parts) == 9 and parts[0] == "selector" and parts[2] == "request":
+                requests[int(parts[1])] = tuple(tuple(int(n) for n in parts[i].split(",")) for i in (4, 6, 8))
+        return requests
+
     def dialogs(self):
         return [line for line in self.stdout.splitlines() if line.startswith("dialog ")]
 

@@ -49,9 +49,10 @@ class Selectors(unittest.TestCase):
 
     def test_a_whole_run_succeeds(self):
         output = os.path.join(work, "run.png")
-        result = session.run_host(["--answer-dialogs", "--quiet", hostlib.windows_path(self.image),
+        result = session.run_host(["--answer-dialogs", "--quiet", "--show-requests", hostlib.windows_path(self.image),
                                    hostlib.windows_path(output)])
         self.assertEqual(result.selector_results(), {1: 0, 2: 0, 3: 0, 5: 0}, result)
+        self.assertEqual(result.requests().get(3), ((0, 0, 0, 0),) * 3, result)
         self.assertEqual(result.code, 0, result)
         self.assertTrue(os.path.isfile(output))
         print("whole run: parameters, prepare, start, finish all 0; output written")
@@ -64,9 +65,10 @@ class Refusal(unittest.TestCase):
 
     def check_refused_without(self, callback):
         output = os.path.join(work, "without-%s.png" % callback)
-        result = session.run_host(["--answer-dialogs", "--omit", callback, hostlib.windows_path(self.image),
+        result = session.run_host(["--answer-dialogs", "--show-requests", "--omit", callback, hostlib.windows_path(self.image),
                                    hostlib.windows_path(output)])
         self.assertEqual(result.selector_results().get(3), 1, result)
+        self.assertEqual(result.requests().get(3), ((0, 0, 0, 0),) * 3, result)
         self.assertEqual(result.code, 1, result)
         sorry = [line for line in result.dialogs() if line.startswith('dialog "CorvaneII"') and SORRY in line]
         self.assertEqual(len(sorry), 1, result)
