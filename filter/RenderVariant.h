@@ -89,6 +89,19 @@ int16_t BlendFieldIntoImage(const pfRenderSnapshot& snapshot, const FieldView& f
     const bool bClip = snapshot.bClipColor;
     const int32_t nWidth = out.nWidth, nHeight = out.nHeight;
 
+    int32_t plane[nElements];
+    for (int k = 0; k < N; ++k)
+        plane[nFirstColor + k] = k;
+    double fieldSource[nElements];
+    if constexpr (bAlpha) {
+        plane[0] = in.nAlphaIndex;
+        fieldSource[0] = 1.0;
+    }
+    // Neighbouring pixels often hold the same field value (empty stretches
+    // above all): their source colour is looked up once.
+    float fLastValue = 0;
+    bool bHaveSource = false;
+
     for (int32_t y = 0; y < nHeight; ++y) {
         const float* pField = field.Row(y);
         const uint8_t* pIn = in.Row(y);
@@ -97,16 +110,14 @@ int16_t BlendFieldIntoImage(const pfRenderSnapshot& snapshot, const FieldView& f
         for (int32_t x = 0; x < nWidth; ++x) {
             double source[nElements], dest[nElements];
             Sample raw[nElements];
-            int32_t plane[nElements];
-            const double v = pField[x];
-            for (int k = 0; k < N; ++k) {
-                source[nFirstColor + k] = SourceValue(v, snapshot.fColor[k], bClip, pGammaTable);
-                plane[nFirstColor + k] = k;
+            if (!bHaveSource || !(pField[x] == fLastValue)) {
+                fLastValue = pField[x];
+                bHaveSource = true;
+                for (int k = 0; k < N; ++k)
+                    fieldSource[nFirstColor + k] = SourceValue(fLastValue, snapshot.fColor[k], bClip, pGammaTable);
             }
-            if constexpr (bAlpha) {
-                source[0] = 1.0;
-                plane[0] = in.nAlphaIndex;
-            }
+            for (int e = 0; e < nElements; ++e)
+                source[e] = fieldSource[e];
             for (int e = 0; e < nElements; ++e) {
                 raw[e] = LoadSample<Sample>(pIn, plane[e]);
                 dest[e] = codec.ToUnit(raw[e]);
