@@ -2,10 +2,12 @@
 """Static checks of both built plug-ins, as a host sees them before loading
 any code: the one export, the DLLs imported, the PE machine, the property
 list byte for byte (read back through our host's --list-pipl and through an
-independent reader here), the About box, icon and cursor, and SSE2-only
-floating point in the 32-bit build."""
+independent reader here), the About box, the dialog templates of the
+interface, the preview window and "save as" control by control, icon and
+cursor, and SSE2-only floating point in the 32-bit build."""
 
 import argparse
+import collections
 import glob
 import os
 import re
@@ -26,6 +28,147 @@ X87_ARITHMETIC = re.compile(r'^f(i?add|i?sub|i?subr|i?mul|i?div|i?divr|sqrt|sin|
 X87_TRANSCENDENTAL = re.compile(r'^f(sin|cos|sincos|ptan|patan|2xm1|yl2x|yl2xp1)$')
 
 RT_CURSOR_GROUP, RT_DIALOG, RT_ICON_GROUP = 12, 5, 14
+LANGUAGE_EN_US = 1033
+
+# Window, dialog and control styles (winuser.h, commctrl.h).
+WS_POPUP, WS_CHILD, WS_VISIBLE = 0x80000000, 0x40000000, 0x10000000
+WS_CAPTION, WS_BORDER, WS_VSCROLL, WS_SYSMENU = 0x00C00000, 0x00800000, 0x00200000, 0x00080000
+WS_THICKFRAME, WS_MINIMIZEBOX = 0x00040000, 0x00020000
+WS_MAXIMIZEBOX = WS_TABSTOP = 0x00010000   # one bit: a window's maximize box, a control's tab stop
+DS_ABSALIGN, DS_SETFONT, DS_MODALFRAME, DS_CENTER = 0x01, 0x40, 0x80, 0x800
+WS_EX_NOPARENTNOTIFY, WS_EX_CLIENTEDGE, WS_EX_STATICEDGE = 0x04, 0x200, 0x20000
+BS_TYPE, BS_PUSHBUTTON, BS_DEFPUSHBUTTON, BS_AUTOCHECKBOX, BS_GROUPBOX = 0x0F, 0, 1, 3, 7
+ES_CENTER, ES_RIGHT, ES_AUTOHSCROLL = 0x01, 0x02, 0x80
+SS_TYPE, SS_LEFT, SS_CENTER = 0x1F, 0, 1
+CBS_TYPE, CBS_DROPDOWNLIST, CBS_SORT = 0x03, 0x03, 0x100
+TBS_VERT, TBS_NOTICKS = 0x02, 0x10
+BUTTON, EDIT, STATIC, COMBOBOX, TRACKBAR = 0x80, 0x81, 0x82, 0x85, 'msctls_trackbar32'
+
+# What makes each kind of control: its class, the style bits that decide the
+# kind under a mask (WS_VISIBLE among them, so a shown control is never taken
+# for a hidden one) and the extended style.
+SHOWN_TAB = WS_VISIBLE | WS_TABSTOP
+EDIT_BITS = ES_CENTER | ES_RIGHT | ES_AUTOHSCROLL | WS_BORDER | SHOWN_TAB
+LIST_BITS = CBS_TYPE | CBS_SORT | WS_VSCROLL | SHOWN_TAB
+KINDS = {
+    'default': (BUTTON, BS_TYPE | SHOWN_TAB, BS_DEFPUSHBUTTON | SHOWN_TAB, 0),
+    'button': (BUTTON, BS_TYPE | SHOWN_TAB, BS_PUSHBUTTON | SHOWN_TAB, 0),
+    'check': (BUTTON, BS_TYPE | SHOWN_TAB, BS_AUTOCHECKBOX | SHOWN_TAB, 0),
+    'group': (BUTTON, BS_TYPE | WS_VISIBLE, BS_GROUPBOX | WS_VISIBLE, 0),
+    'edit': (EDIT, EDIT_BITS, ES_CENTER | ES_AUTOHSCROLL | WS_BORDER | SHOWN_TAB, 0),
+    'name edit': (EDIT, EDIT_BITS, ES_AUTOHSCROLL | WS_BORDER | SHOWN_TAB, 0),
+    'slider': (TRACKBAR, TBS_VERT | TBS_NOTICKS | SHOWN_TAB, TBS_NOTICKS | SHOWN_TAB, 0),
+    'label': (STATIC, SS_TYPE | WS_VISIBLE, SS_CENTER | WS_VISIBLE, WS_EX_CLIENTEDGE),
+    'text': (STATIC, SS_TYPE | WS_VISIBLE, SS_LEFT | WS_VISIBLE, 0),
+    'hidden': (STATIC, WS_VISIBLE, 0, WS_EX_STATICEDGE),
+    'frame': (STATIC, WS_VISIBLE, 0, 0),
+    'sorted list': (COMBOBOX, LIST_BITS, CBS_DROPDOWNLIST | CBS_SORT | WS_VSCROLL | SHOWN_TAB, 0),
+    'list': (COMBOBOX, LIST_BITS, CBS_DROPDOWNLIST | WS_VSCROLL | SHOWN_TAB, 0),
+}
+
+# The interface dialog in template (tab) order: id, kind, caption, x, y, width, height.
+INTERFACE_CONTROLS = [
+    (1, 'default', 'OK', 223, 268, 50, 14),
+    (2, 'button', 'Cancel', 223, 283, 50, 14),
+    (1011, 'slider', 'Slider1', 50, 10, 178, 16),
+    (1013, 'edit', '', 228, 12, 42, 13),
+    (1025, 'slider', 'Slider1', 50, 26, 177, 16),
+    (1028, 'edit', '', 228, 28, 41, 13),
+    (1027, 'slider', 'Slider1', 50, 43, 177, 16),
+    (1030, 'edit', '', 228, 44, 41, 13),
+    (1014, 'slider', 'Slider1', 50, 60, 177, 16),
+    (1060, 'edit', '', 228, 61, 41, 13),
+    (1061, 'slider', 'Slider1', 50, 77, 177, 16),
+    (1063, 'edit', '', 228, 78, 41, 13),
+    (1075, 'button', 'randomize', 4, 95, 46, 13),
+    (1073, 'slider', 'Slider1', 50, 94, 177, 16),
+    (1074, 'edit', '', 228, 95, 41, 13),
+    (1018, 'edit', '', 4, 134, 30, 13),
+    (-1, 'group', 'Offsets', 1, 109, 135, 72),
+    (1024, 'edit', '', 104, 134, 30, 13),
+    (1021, 'edit', '', 4, 165, 30, 13),
+    (1034, 'edit', '', 104, 165, 30, 13),
+    (1064, 'slider', 'Slider1', 139, 115, 131, 15),
+    (1066, 'edit', '', 209, 130, 46, 13),
+    (1036, 'edit', '', 4, 193, 30, 13),
+    (1037, 'edit', '', 4, 206, 30, 13),
+    (1042, 'edit', '', 104, 193, 30, 13),
+    (1043, 'edit', '', 104, 206, 30, 13),
+    (1039, 'edit', '', 4, 224, 30, 13),
+    (1040, 'edit', '', 4, 237, 30, 13),
+    (1045, 'edit', '', 104, 224, 30, 13),
+    (1046, 'edit', '', 104, 237, 30, 13),
+    (1048, 'edit', '', 140, 193, 30, 13),
+    (1049, 'edit', '', 140, 206, 30, 13),
+    (1054, 'edit', '', 240, 193, 30, 13),
+    (1055, 'edit', '', 240, 206, 30, 13),
+    (1051, 'edit', '', 140, 224, 30, 13),
+    (1052, 'edit', '', 140, 237, 30, 13),
+    (1057, 'edit', '', 240, 224, 30, 13),
+    (1058, 'edit', '', 240, 237, 30, 13),
+    (1071, 'check', 'antialias', 5, 266, 39, 14),
+    (1006, 'button', '-', 105, 260, 21, 17),
+    (1005, 'button', '+', 156, 260, 21, 17),
+    (1001, 'sorted list', '', 86, 278, 114, 86),
+    (1002, 'button', 'save ...', 86, 290, 37, 11),
+    (1003, 'button', 'delete', 123, 290, 39, 11),
+    (1015, 'button', 'open ...', 162, 290, 37, 11),
+    (1004, 'hidden', 'Color', 183, 160, 85, 18),
+    (1007, 'label', '', 127, 262, 27, 13),
+    (-1, 'group', '', 79, 254, 125, 49),
+    (1012, 'label', 'inner density', 4, 11, 46, 13),
+    (-1, 'group', 'Basics', 1, 0, 272, 110),
+    (1026, 'label', 'outer density', 4, 28, 46, 13),
+    (1031, 'label', 'color', 147, 162, 35, 13),
+    (1016, 'hidden', 'Angle', 35, 118, 33, 29),
+    (1029, 'label', 'add factor', 4, 44, 46, 13),
+    (1019, 'hidden', 'Angle', 35, 149, 33, 29),
+    (1022, 'hidden', 'Angle', 70, 118, 33, 29),
+    (1032, 'hidden', 'Angle', 70, 149, 33, 29),
+    (1035, 'hidden', 'Angle', 35, 192, 33, 29),
+    (-1, 'group', 'Inner Angles', 1, 183, 136, 73),
+    (1038, 'hidden', 'Angle', 35, 223, 33, 29),
+    (1041, 'hidden', 'Angle', 70, 192, 33, 29),
+    (1044, 'hidden', 'Angle', 70, 223, 33, 29),
+    (1047, 'hidden', 'Angle', 171, 192, 33, 29),
+    (-1, 'group', 'Outer Angles', 138, 183, 135, 73),
+    (1050, 'hidden', 'Angle', 171, 223, 33, 29),
+    (1053, 'hidden', 'Angle', 206, 192, 33, 29),
+    (1056, 'hidden', 'Angle', 206, 223, 33, 29),
+    (-1, 'group', '', 137, 109, 136, 72),
+    (1059, 'label', 'x1-x2 weight', 4, 61, 46, 13),
+    (1062, 'label', 'y1-y2 weight', 4, 78, 46, 13),
+    (1065, 'label', 'gamma', 163, 130, 46, 13),
+    (1067, 'label', 'X1', 4, 118, 30, 15),
+    (1068, 'label', 'X2', 104, 118, 30, 15),
+    (1069, 'label', 'Y1', 4, 149, 30, 15),
+    (1070, 'label', 'Y2', 104, 149, 30, 15),
+    (1033, 'label', 'blend', 146, 145, 35, 13),
+    (1072, 'check', 'clip color', 5, 280, 41, 14),
+    (1008, 'list', '', 183, 145, 86, 222),
+    (1009, 'button', 'undo', 51, 266, 24, 14),
+    (1010, 'button', 'redo', 51, 280, 24, 14),
+]
+
+PREVIEW_CONTROLS = [(1022, 'frame', 'Preview Frame', 0, 0, 236, 201)]
+
+SAVE_AS_CONTROLS = [
+    (1, 'default', 'OK', 7, 29, 50, 14),
+    (2, 'button', 'Abbrechen', 57, 29, 50, 14),
+    (1073, 'name edit', '', 7, 15, 100, 13),
+    (-1, 'text', 'Enter a Setting Name:', 9, 4, 104, 8),
+]
+
+# id: extended template, width, height, style, extended style, caption (a
+# pattern), controls. None of them is created visible: the code shows them.
+DIALOGS = {
+    101: (True, 274, 303, DS_ABSALIGN | DS_MODALFRAME | DS_SETFONT | WS_CAPTION | WS_SYSMENU,
+          WS_EX_NOPARENTNOTIFY, r'Corvane II V1\.03.*', INTERFACE_CONTROLS),
+    105: (True, 243, 208, WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_THICKFRAME | WS_MINIMIZEBOX | WS_MAXIMIZEBOX
+          | DS_CENTER | DS_ABSALIGN | DS_SETFONT, WS_EX_CLIENTEDGE | WS_EX_NOPARENTNOTIFY, '', PREVIEW_CONTROLS),
+    113: (False, 120, 50, DS_MODALFRAME | DS_SETFONT | WS_POPUP | WS_CAPTION | WS_SYSMENU, 0, 'save as',
+          SAVE_AS_CONTROLS),
+}
 
 failures = []
 
@@ -189,17 +332,84 @@ def read_sz(data, offset):
     return data[offset:end].decode('utf-16-le'), end + 2
 
 
-def check_about_template(name, data):
-    style, _, controls, _, _, width, height = struct.unpack_from('<IIHhhhh', data, 0)
-    _, at = read_sz(data, 18)      # menu
-    _, at = read_sz(data, at)      # class
+Dialog = collections.namedtuple('Dialog', 'extended style ex_style size caption font controls')
+Control = collections.namedtuple('Control', 'id class_ style ex_style rect title')
+
+
+def parse_dialog(data):
+    """A plain (DLGTEMPLATE) or extended (DLGTEMPLATEEX) dialog template with its items."""
+    extended = struct.unpack_from('<HH', data, 0) == (1, 0xFFFF)
+    if extended:
+        _, ex_style, style, count, _, _, width, height = struct.unpack_from('<IIIHhhhh', data, 4)
+        at = 26
+    else:
+        style, ex_style, count, _, _, width, height = struct.unpack_from('<IIHhhhh', data, 0)
+        at = 18
+    _, at = read_sz(data, at)      # menu
+    _, at = read_sz(data, at)      # window class
     caption, at = read_sz(data, at)
-    points = struct.unpack_from('<H', data, at)[0]
-    font, _ = read_sz(data, at + 2)
-    check((width, height) == (186, 95), '%s: About box is %dx%d' % (name, width, height))
-    check(caption == 'Corvane II', '%s: About caption %r' % (name, caption))
-    check((points, font) == (8, 'MS Sans Serif'), '%s: About font %d %r' % (name, points, font))
-    check(controls == 5, '%s: About box has %d controls' % (name, controls))
+    font = None
+    if style & DS_SETFONT:
+        points = struct.unpack_from('<H', data, at)[0]
+        face, at = read_sz(data, at + (6 if extended else 2))   # extended: weight, italic, charset
+        font = (points, face)
+    controls = []
+    for _ in range(count):
+        at = (at + 3) & ~3         # every item starts on a 4-byte boundary
+        if extended:
+            _, item_ex, item_style, x, y, w, h, id_ = struct.unpack_from('<IIIhhhhi', data, at)
+            at += 24
+        else:
+            item_style, item_ex, x, y, w, h, id_ = struct.unpack_from('<IIhhhhh', data, at)
+            at += 18
+        class_, at = read_sz(data, at)
+        title, at = read_sz(data, at)
+        extra = struct.unpack_from('<H', data, at)[0]
+        # The plain template's creation data counts its own size word.
+        at += 2 + extra if extended else max(2, extra)
+        controls.append(Control(id_, class_, item_style, item_ex, (x, y, w, h), title))
+    return Dialog(extended, style, ex_style, (width, height), caption, font, controls)
+
+
+def control_kind(control):
+    """The name of the control's kind in KINDS, or its raw class and styles."""
+    # Window class names compare without regard to case; windres upper-cases them.
+    found = control.class_.lower() if isinstance(control.class_, str) else control.class_
+    for kind, (class_, mask, bits, ex_style) in KINDS.items():
+        if (found, control.style & mask, control.ex_style) == (class_, bits, ex_style) and control.style & WS_CHILD:
+            return kind
+    class_ = '0x%02x' % found if isinstance(found, int) else found
+    return 'class %s style 0x%08x ex 0x%x' % (class_, control.style, control.ex_style)
+
+
+def check_dialog_templates(name, resources):
+    for id_, (extended, width, height, style, ex_style, caption, expected) in DIALOGS.items():
+        languages = {key[2]: data for key, data in resources.items() if key[:2] == (RT_DIALOG, id_)}
+        if not check(list(languages) == [LANGUAGE_EN_US], '%s: dialog %d in languages %s, expected only %d'
+                     % (name, id_, list(languages), LANGUAGE_EN_US)):
+            continue
+        dialog = parse_dialog(languages[LANGUAGE_EN_US])
+        where = '%s: dialog %d' % (name, id_)
+        check(dialog.extended == extended, '%s: extended template %s' % (where, dialog.extended))
+        check(dialog.size == (width, height), '%s: size %s' % (where, dialog.size))
+        check((dialog.style, dialog.ex_style) == (style, ex_style), '%s: style 0x%08x ex 0x%x, expected 0x%08x ex 0x%x'
+              % (where, dialog.style, dialog.ex_style, style, ex_style))
+        check(re.fullmatch(caption, dialog.caption), '%s: caption %r' % (where, dialog.caption))
+        check(dialog.font == (8, 'MS Sans Serif'), '%s: font %s' % (where, dialog.font))
+        got = [(c.id, control_kind(c), c.title) + c.rect for c in dialog.controls]
+        check(len(got) == len(expected), '%s: %d controls, expected %d' % (where, len(got), len(expected)))
+        wrong = [i for i, (g, e) in enumerate(zip(got, expected)) if g != e]
+        for i in wrong[:3]:
+            failures.append('%s: control %d is %s, expected %s' % (where, i + 1, got[i], expected[i]))
+        check(len(wrong) <= 3, '%s: %d more controls differ' % (where, len(wrong) - 3))
+
+
+def check_about_template(name, data):
+    about = parse_dialog(data)
+    check(about.size == (186, 95), '%s: About box is %dx%d' % ((name,) + about.size))
+    check(about.caption == 'Corvane II', '%s: About caption %r' % (name, about.caption))
+    check(about.font == (8, 'MS Sans Serif'), '%s: About font %s' % (name, about.font))
+    check(len(about.controls) == 5, '%s: About box has %d controls' % (name, len(about.controls)))
     strings = data.decode('utf-16-le', 'replace')
     for text in ('About:', 'CORVANE II  V1.03', '^' * len('CORVANE II  V1.03'), 'OK'):
         check(text in strings, '%s: About box lacks %r' % (name, text))
@@ -267,6 +477,7 @@ def check_plugin(name, build, objdump, expect_machine, expect_magic, code_key, h
         check(pe.machine == expect_machine, '%s: PE machine 0x%04x' % (name, pe.machine))
         check(pe.magic == expect_magic, '%s: optional header magic 0x%03x' % (name, pe.magic))
         check_pipl_bytes(name, pe, code_key)
+        check_dialog_templates(name, pe.resources())
     except (ValueError, struct.error) as error:
         failures.append('%s: unreadable PE file: %s' % (name, error))
     check_host_listing(name, host, path, code_key)
