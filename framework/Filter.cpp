@@ -18,7 +18,7 @@ void ClearRequest(FilterRecord* pFilterRecord)
 
 }  // namespace
 
-pfFilter::pfFilter() : m_pDialog(std::make_unique<pfPreviewAccept>()) {}
+pfFilter::pfFilter() : m_pDialog(CreatePreviewDialog()) {}
 
 pfFilter::~pfFilter() = default;
 

@@ -8,7 +8,8 @@
 #include <string>
 #include <vector>
 
-enum class pfSettingType { String, Dword, Binary };
+// Other: any stored type the plug-in never writes.
+enum class pfSettingType { String, Dword, Binary, Other };
 
 class pfPlatform {
 public:
@@ -27,6 +28,11 @@ public:
     // A read fails when the value is missing or larger than nMaxSize bytes.
     virtual bool ReadSetting(const std::string& strSubkey, const std::string& strName,
                              std::vector<uint8_t>& data, std::size_t nMaxSize) = 0;
+    // The same for a value stored with the given type only.
+    virtual bool ReadSettingOfType(const std::string& strSubkey, const std::string& strName, pfSettingType type,
+                                   std::vector<uint8_t>& data, std::size_t nMaxSize) = 0;
+    // The plug-in's key (strSubkey empty) or subkey exists and can be read.
+    virtual bool HasSettings(const std::string& strSubkey) = 0;
     virtual bool WriteSetting(const std::string& strSubkey, const std::string& strName, pfSettingType type,
                               const std::vector<uint8_t>& data) = 0;
 };

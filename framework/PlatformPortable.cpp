@@ -25,16 +25,31 @@ bool pfPlatformPortable::ReadSetting(const std::string& strSubkey, const std::st
                                      std::vector<uint8_t>& data, std::size_t nMaxSize)
 {
     auto it = m_Settings.find({strSubkey, strName});
-    if (it == m_Settings.end() || it->second.size() > nMaxSize)
+    if (it == m_Settings.end() || it->second.data.size() > nMaxSize)
         return false;
-    data = it->second;
+    data = it->second.data;
     return true;
 }
 
-bool pfPlatformPortable::WriteSetting(const std::string& strSubkey, const std::string& strName, pfSettingType,
+bool pfPlatformPortable::ReadSettingOfType(const std::string& strSubkey, const std::string& strName,
+                                           pfSettingType type, std::vector<uint8_t>& data, std::size_t nMaxSize)
+{
+    auto it = m_Settings.find({strSubkey, strName});
+    return it != m_Settings.end() && it->second.type == type && ReadSetting(strSubkey, strName, data, nMaxSize);
+}
+
+bool pfPlatformPortable::HasSettings(const std::string& strSubkey)
+{
+    for (const auto& entry : m_Settings)
+        if (entry.first.first == strSubkey)
+            return true;
+    return false;
+}
+
+bool pfPlatformPortable::WriteSetting(const std::string& strSubkey, const std::string& strName, pfSettingType type,
                                       const std::vector<uint8_t>& data)
 {
-    m_Settings[{strSubkey, strName}] = data;
+    m_Settings[{strSubkey, strName}] = Value{type, data};
     return true;
 }
 

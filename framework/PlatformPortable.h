@@ -16,6 +16,9 @@ public:
     void ShowAbout() override;
     bool ReadSetting(const std::string& strSubkey, const std::string& strName, std::vector<uint8_t>& data,
                      std::size_t nMaxSize) override;
+    bool ReadSettingOfType(const std::string& strSubkey, const std::string& strName, pfSettingType type,
+                           std::vector<uint8_t>& data, std::size_t nMaxSize) override;
+    bool HasSettings(const std::string& strSubkey) override;
     bool WriteSetting(const std::string& strSubkey, const std::string& strName, pfSettingType type,
                       const std::vector<uint8_t>& data) override;
 
@@ -23,7 +26,11 @@ public:
     const std::string& GetLastMessage() const { return m_strLastMessage; }
 
 private:
-    std::map<std::pair<std::string, std::string>, std::vector<uint8_t>> m_Settings;
+    struct Value {
+        pfSettingType type;
+        std::vector<uint8_t> data;
+    };
+    std::map<std::pair<std::string, std::string>, Value> m_Settings;
     int m_nMessages = 0;
     std::string m_strLastMessage;
 };

@@ -3,6 +3,7 @@
 
 #include "HostInterface.h"
 
+#include <memory>
 #include <vector>
 
 class pfFilter;
@@ -26,3 +27,7 @@ public:
     void ParametersChanged() override {}
     bool AlternativeColorSelection(FilterRecord*, double&, double&, double&) override { return false; }
 };
+
+// The dialog of this platform: the interactive one on Windows, elsewhere
+// one that accepts the current values.
+std::unique_ptr<pfPreview> CreatePreviewDialog();

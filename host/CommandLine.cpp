@@ -1,5 +1,7 @@
 #include "CommandLine.h"
 
+#include "UiScript.h"
+
 #include "ScriptFile.h"
 
 #include <functional>
@@ -120,6 +122,7 @@ const std::map<std::string, ValueHandler>& ValueOptions()
              c.strLogfile = v;
              return !v.empty();
          }},
+        {"--ui-script", [](const std::string& v, pfCommandLine& c) { c.strUiScript = v; return !v.empty(); }},
         {"--capture-dialogs",
          [](const std::string& v, pfCommandLine& c) {
              c.strCaptureDir = v;
@@ -140,6 +143,8 @@ bool CheckCombination(const pfCommandLine& c, std::string& strError)
         strError = "--about and --selector exclude each other";
     else if (c.bLogfileGiven && c.bNoLogfile)
         strError = "--logfile and --no-logfile exclude each other";
+    else if (c.bAnswerDialogs && !c.strUiScript.empty())
+        strError = "--ui-script and --answer-dialogs exclude each other";
     else if (!c.strMask.empty() && c.strInput.empty())
         strError = "--mask needs an input PNG";
     else if (c.bOmitDescriptor && (!c.strRecord.empty() || !c.strPlay.empty()))
@@ -261,6 +266,8 @@ Diagnostics:
                          dialog "CAPTION": TEXT | TEXT
                          and press its default button
   --capture-dialogs DIR  (Windows) also save each dialog as DIR\dialog-N.png
+  --ui-script FILE       (Windows) drive the plug-in's dialog with the steps in
+                         FILE (see "Dialog scripts" below)
   --list-pipl FILE       print the plug-in property lists of FILE and exit
   --help                 this text
 
@@ -273,6 +280,7 @@ Standard output has one line "selector N result R" per selector call; with
 mask T,L,B,R", the rectangles the plug-in left requested.
 Exit status: 0 when every selector returned 0; 1 when a selector returned
 anything else (the first such result is named on standard error); 2 for
-usage, file and loading errors.
-)";
+usage, file and loading errors; 3 when a dialog script failed.
+
+)" + UiScriptHelp();
 }

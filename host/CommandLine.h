@@ -43,6 +43,7 @@ struct pfCommandLine {
     bool bNoLogfile = false;
     bool bAnswerDialogs = false;
     std::string strCaptureDir;
+    std::string strUiScript;
 };
 
 // False with a message for anything malformed.

@@ -156,6 +156,9 @@ bool pfHostRecord::HasRequest() const
 OSErr pfHostRecord::AdvanceState()
 {
     ++m_nAdvanceStateCalls;
+    // Only a commit followed by a new delivery needs the unfiltered copy.
+    if (m_PendingOutput.bActive && !m_pSource)
+        m_pSource = std::make_unique<pfDocument>(m_Document);
     CommitOutput();
     ReleaseBuffers();
     return Deliver();
@@ -200,7 +203,7 @@ OSErr pfHostRecord::Deliver()
 
     int32_t nInRowBytes = 0, nOutRowBytes = 0, nMaskRowBytes = 0;
     if (bInput) {
-        if (const OSErr nErr = FillBuffer(m_Document, input, m_InBuffer, nInRowBytes))
+        if (const OSErr nErr = FillBuffer(m_pSource ? *m_pSource : m_Document, input, m_InBuffer, nInRowBytes))
             return nErr;
     }
     if (bOutput) {

@@ -2,7 +2,10 @@
 // to advanceState: it reads the request (rectangles, planes, sampling rates,
 // padding), delivers interleaved input, output and mask buffers, and commits
 // the output buffer into the document when the plug-in asks again or the
-// selector returns.
+// selector returns. Input always comes from the document as it was before
+// the first commit, as a host's source layer does: a plug-in that writes
+// preview tiles and later asks for the whole image again still reads the
+// unfiltered picture.
 #pragma once
 
 #include "BufferFill.h"
@@ -72,6 +75,7 @@ private:
     OSErr Deliver();
 
     pfDocument& m_Document;
+    std::unique_ptr<pfDocument> m_pSource; // the unfiltered document, once output was committed
     const pfDocument* m_pMask;
     std::unique_ptr<FilterRecord> m_pRecord;
     PlatformData m_PlatformData{};

@@ -6,18 +6,33 @@
 namespace {
 const wchar_t* const kClassName = L"CorvaneHostWindow";
 
+LRESULT CALLBACK HostWindowProcedure(HWND hWnd, UINT nMessage, WPARAM wParam, LPARAM lParam)
+{
+    if (nMessage == pfHostWindow::GetSyncMessage() && nMessage != 0) {
+        SetEvent(reinterpret_cast<HANDLE>(wParam));
+        return 0;
+    }
+    return DefWindowProcW(hWnd, nMessage, wParam, lParam);
+}
+
 void RegisterHostClass()
 {
     static bool bRegistered = false;
     if (bRegistered)
         return;
     WNDCLASSW wc{};
-    wc.lpfnWndProc = DefWindowProcW;
+    wc.lpfnWndProc = HostWindowProcedure;
     wc.hInstance = GetModuleHandleW(nullptr);
     wc.lpszClassName = kClassName;
     bRegistered = RegisterClassW(&wc) != 0;
 }
 } // namespace
+
+unsigned pfHostWindow::GetSyncMessage()
+{
+    static const UINT nMessage = RegisterWindowMessageW(L"corvhost dialog driver sync");
+    return nMessage;
+}
 
 pfHostWindow::pfHostWindow()
 {
@@ -34,6 +49,11 @@ pfHostWindow::~pfHostWindow()
 }
 
 #else
+
+unsigned pfHostWindow::GetSyncMessage()
+{
+    return 0;
+}
 
 pfHostWindow::pfHostWindow() = default;
 pfHostWindow::~pfHostWindow() = default;

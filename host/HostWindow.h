@@ -1,5 +1,9 @@
 // The host's main window as plug-ins see it through platformData: a real,
-// hidden top-level window under Windows, none (0) in native builds.
+// hidden top-level window under Windows, none (0) in native builds. It also
+// answers the dialog driver's sync message: whatever message loop runs on
+// the host's thread (the plug-in's own, or a modal one) dispatches it after
+// everything posted before it, and the window then signals the event handle
+// carried in wParam.
 #pragma once
 
 #include <cstdint>
@@ -12,6 +16,9 @@ public:
     pfHostWindow& operator=(const pfHostWindow&) = delete;
 
     intptr_t GetHandle() const { return m_hWnd; }
+
+    // The registered message the window answers by setting event wParam.
+    static unsigned GetSyncMessage();
 
 private:
     intptr_t m_hWnd = 0;

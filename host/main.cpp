@@ -14,6 +14,7 @@
 #include "Png.h"
 #include "ScriptFile.h"
 #include "SelectorRunner.h"
+#include "UiDriver.h"
 
 #include <iostream>
 #include <memory>
@@ -31,6 +32,7 @@ namespace {
 
 constexpr int kExitSelectorFailed = 1;
 constexpr int kExitUsage = 2;
+constexpr int kExitDialogScript = 3;
 
 int Fail(const std::string& strMessage)
 {
@@ -63,6 +65,7 @@ bool CheckPlatformOptions(const pfCommandLine& c, std::string& strError)
                             : c.strEntry != "ENTRYPOINT" ? "--entry"
                             : !c.strCaptureDir.empty()   ? "--capture-dialogs"
                             : c.bAnswerDialogs           ? "--answer-dialogs"
+                            : !c.strUiScript.empty()     ? "--ui-script"
                                                          : nullptr;
     if (strOption)
         strError = std::string(strOption) + " needs the Windows host (corvhost.exe)";
@@ -213,6 +216,9 @@ int RunHost(const pfCommandLine& c)
     if (!scripting.Prepare(record, strError))
         return Fail(strError);
 
+    std::vector<pfUiStep> steps;
+    if (!c.strUiScript.empty() && !LoadUiScript(c.strUiScript, steps, strError))
+        return Fail(strError);
     pfDialogWatcher watcher(c.strCaptureDir);
     if (c.bAnswerDialogs && !watcher.Start(strError))
         return Fail(strError);
@@ -223,9 +229,15 @@ int RunHost(const pfCommandLine& c)
 
     pfSelectorRunner runner(loader, record, input.document);
     runner.ShowRequests(c.bShowRequests);
+    pfUiDriver driver(std::move(steps), window.GetHandle());
+    if (!c.strUiScript.empty() && !driver.Start(strError))
+        return Fail(strError);
     const int16_t nResult = RunSelectors(c, runner, window.GetHandle());
+    const bool bScriptFailed = !c.strUiScript.empty() && !driver.Finish();
     if (!WriteOutput(c, input, strError) || !scripting.SaveRecording(strError))
         return Fail(strError);
+    if (bScriptFailed)
+        return kExitDialogScript;
     if (nResult != noErr) {
         PrintErrorLine("corvhost: a selector returned " + std::to_string(nResult) + "; exit status " +
                        std::to_string(kExitSelectorFailed));

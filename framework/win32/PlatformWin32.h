@@ -13,6 +13,9 @@ public:
     void ShowAbout() override;
     bool ReadSetting(const std::string& strSubkey, const std::string& strName, std::vector<uint8_t>& data,
                      std::size_t nMaxSize) override;
+    bool ReadSettingOfType(const std::string& strSubkey, const std::string& strName, pfSettingType type,
+                           std::vector<uint8_t>& data, std::size_t nMaxSize) override;
+    bool HasSettings(const std::string& strSubkey) override;
     bool WriteSetting(const std::string& strSubkey, const std::string& strName, pfSettingType type,
                       const std::vector<uint8_t>& data) override;
 };

@@ -52,10 +52,8 @@ DWORD RegistryType(pfSettingType type)
     }
 }
 
-} // namespace
-
-bool pfPlatformWin32::ReadSetting(const std::string& strSubkey, const std::string& strName,
-                                  std::vector<uint8_t>& data, std::size_t nMaxSize)
+bool ReadValue(const std::string& strSubkey, const std::string& strName, std::vector<uint8_t>& data,
+               std::size_t nMaxSize, DWORD& nType)
 {
     const KeyHandle key = OpenForReading(strSubkey);
     if (!key || nMaxSize > std::numeric_limits<DWORD>::max())
@@ -63,13 +61,52 @@ bool pfPlatformWin32::ReadSetting(const std::string& strSubkey, const std::strin
     // One spare byte keeps the buffer pointer valid for a zero limit, where
     // a null pointer would turn the query into a size request.
     std::vector<uint8_t> buffer(nMaxSize + 1);
-    DWORD nType = REG_NONE;
+    nType = REG_NONE;
     DWORD nSize = DWORD(nMaxSize);
     if (RegQueryValueExA(key.get(), strName.c_str(), nullptr, &nType, buffer.data(), &nSize) != ERROR_SUCCESS)
         return false;
     buffer.resize(nSize);
     data = std::move(buffer);
     return true;
+}
+
+pfSettingType SettingType(DWORD nType)
+{
+    switch (nType) {
+    case REG_SZ:
+        return pfSettingType::String;
+    case REG_DWORD:
+        return pfSettingType::Dword;
+    case REG_BINARY:
+        return pfSettingType::Binary;
+    default:
+        return pfSettingType::Other;
+    }
+}
+
+} // namespace
+
+bool pfPlatformWin32::ReadSetting(const std::string& strSubkey, const std::string& strName,
+                                  std::vector<uint8_t>& data, std::size_t nMaxSize)
+{
+    DWORD nType = REG_NONE;
+    return ReadValue(strSubkey, strName, data, nMaxSize, nType);
+}
+
+bool pfPlatformWin32::ReadSettingOfType(const std::string& strSubkey, const std::string& strName,
+                                        pfSettingType type, std::vector<uint8_t>& data, std::size_t nMaxSize)
+{
+    std::vector<uint8_t> value;
+    DWORD nType = REG_NONE;
+    if (!ReadValue(strSubkey, strName, value, nMaxSize, nType) || SettingType(nType) != type)
+        return false;
+    data = std::move(value);
+    return true;
+}
+
+bool pfPlatformWin32::HasSettings(const std::string& strSubkey)
+{
+    return bool(OpenForReading(strSubkey));
 }
 
 bool pfPlatformWin32::WriteSetting(const std::string& strSubkey, const std::string& strName, pfSettingType type,

@@ -15,6 +15,8 @@ import zlib
 WINE = "/usr/lib/wine/wine64"
 WINESERVER_CANDIDATES = ("/usr/lib/wine/wineserver64", "/usr/lib/wine/wineserver")
 REGISTRY_KEY = r"HKCU\SOFTWARE\Veskary\Photoshop\CorvaneII"
+WINE_PREFIX_SCRIPT = os.path.join(os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__)))),
+                                  "scripts", "wine-prefix")
 
 
 class ToolMissing(RuntimeError):
@@ -72,10 +74,9 @@ class WineSession:
 
     def start(self):
         prefix = self.env["WINEPREFIX"]
-        if not os.path.isfile(os.path.join(prefix, "system.reg")):
-            print("initialising the Wine prefix %s (first run only)" % prefix, flush=True)
-            subprocess.run([self.wine, "wineboot", "-i"], env=self.env, check=True, timeout=600,
-                           stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        if not os.path.isfile(os.path.join(prefix, ".corvane-prefix")):
+            print("setting up the Wine prefix %s (first run only)" % prefix, flush=True)
+        subprocess.run([WINE_PREFIX_SCRIPT], env=self.env, check=True, timeout=600)
         # A server that is still up (after wineboot, or left over from an
         # interrupted run) refuses -p: replace it with a persistent one.
         if subprocess.run([self.wineserver, "-p"], env=self.env, timeout=60).returncode != 0:

@@ -125,6 +125,20 @@ TEST_F(HostAdvanceState, CommitsOutputOnTheNextCallAndAtTheEndOfTheSelector)
     EXPECT_EQ(record.outData, nullptr);
 }
 
+TEST_F(HostAdvanceState, InputStaysTheUnfilteredImageAfterOutputWasCommitted)
+{
+    pfDocument document = NumberedDocument(3);
+    pfHostRecord host(document, nullptr, RgbOptions(), handles);
+    FilterRecord& record = *host.GetRecord();
+    Request(record, Rect{0, 0, 1, 1}, 2);
+    ASSERT_EQ(record.advanceState(), noErr);
+    static_cast<uint8_t*>(record.outData)[0] = 250; // a preview tile
+    Request(record, Rect{0, 0, 4, 5}, 2);
+    ASSERT_EQ(record.advanceState(), noErr);
+    EXPECT_EQ(document.Get(0, 0, 0), 250);
+    EXPECT_EQ(InByte(record, 0, 0), 0) << "the source is read, not the committed tile";
+}
+
 TEST_F(HostAdvanceState, EmptyRectanglesDeliverNothing)
 {
     pfDocument document = NumberedDocument(3);

@@ -1,0 +1,137 @@
+#include "PreviewPixels.h"
+
+#include "PreviewGeometry.h"
+
+#include <algorithm>
+#include <new>
+#include <stdexcept>
+
+namespace {
+
+struct PixelLayout {
+    int nPlanes = 0;      // samples per pixel in the host's buffer
+    int nColors = 0;      // colour planes shown
+    int nAlphaIndex = -1; // transparency sample, -1 without
+};
+
+PixelLayout LayoutOf(const FilterRecord& record)
+{
+    PixelLayout layout;
+    layout.nPlanes = record.inLayerPlanes + record.inTransparencyMask + record.inLayerMasks +
+                     record.inInvertedLayerMasks + record.inNonLayerPlanes;
+    layout.nPlanes = std::max<int>(layout.nPlanes, record.planes);
+    if (record.inTransparencyMask > 0) {
+        if (layout.nPlanes >= record.inLayerPlanes + 1)
+            layout.nAlphaIndex = record.inLayerPlanes;
+        layout.nColors = record.inLayerPlanes ? record.inLayerPlanes : record.planes;
+    } else {
+        layout.nColors = record.inLayerPlanes     ? record.inLayerPlanes
+                         : record.inNonLayerPlanes ? record.inNonLayerPlanes
+                                                   : record.planes;
+    }
+    return layout;
+}
+
+int ColorLimit(int16_t nImageMode)
+{
+    switch (nImageMode) {
+    case plugInModeGrayScale:
+    case plugInModeGray16:
+        return 1;
+    case plugInModeRGBColor:
+    case plugInModeMultichannel:
+    case plugInModeRGB48:
+    case plugInModeDeepMultichannel:
+        return 3;
+    default:
+        return 0;
+    }
+}
+
+// Samples of one row brought to 8 bits: 16-bit samples (0..32768) by
+// division by 129.
+int SampleAt(const uint8_t* pRow, int nIndex, bool bDeep)
+{
+    if (!bDeep)
+        return pRow[nIndex];
+    uint16_t nSample;
+    std::copy(pRow + 2 * nIndex, pRow + 2 * nIndex + 2, reinterpret_cast<uint8_t*>(&nSample));
+    return std::min(nSample / 129, 255);
+}
+
+uint8_t Checkerboard(const FilterRecord& record, int nWidth, int nHeight, int nX, int nY)
+{
+    const int i = int(double(record.imageSize.h) / nWidth * nX) / 16;
+    const int j = int(double(record.imageSize.v) / nHeight * nY) / 16;
+    return i % 2 + j % 2 == 1 ? 255 : 208;
+}
+
+} // namespace
+
+bool AllocatePreviewBitmap(pfPreviewBitmap& bitmap, int nWidth, int nHeight)
+{
+    bitmap = pfPreviewBitmap();
+    if (nWidth < 0 || nHeight < 0)
+        return false;
+    const int nStride = PreviewBufferStride(nWidth);
+    try {
+        bitmap.bits.assign(std::size_t(nStride) * std::size_t(nHeight) * 3, 0);
+    } catch (const std::bad_alloc&) {
+        return false;
+    } catch (const std::length_error&) {
+        return false;
+    }
+    bitmap.nStride = nStride;
+    bitmap.nHeight = nHeight;
+    return true;
+}
+
+pfPreviewConversion ConvertOutputToPreview(const FilterRecord& record, pfPreviewBitmap& bitmap)
+{
+    PixelLayout layout = LayoutOf(record);
+    const int nLimit = ColorLimit(record.imageMode);
+    if (nLimit == 0)
+        return pfPreviewConversion::InvalidMode;
+    layout.nColors = std::min(layout.nColors, nLimit);
+    const bool bDeep = record.depth == 16;
+    if ((!bDeep && record.depth != 8 && record.depth != 0) || layout.nColors < 1 || layout.nPlanes < 1)
+        return pfPreviewConversion::Done;
+
+    const int nWidth = record.outRect.right - record.outRect.left;
+    const int nHeight = record.outRect.bottom - record.outRect.top;
+    const auto* pData = static_cast<const uint8_t*>(record.outData);
+    const int64_t nPixelBytes = int64_t(layout.nPlanes) * (bDeep ? 2 : 1);
+    if (!pData || nWidth <= 0 || nHeight <= 0 || record.outRowBytes < nPixelBytes * nWidth)
+        return pfPreviewConversion::Done;
+    const int nRows = std::min(nHeight, bitmap.nHeight);
+    const int nColumns = std::min(nWidth, bitmap.nStride);
+
+    for (int y = 0; y < nRows; ++y) {
+        const uint8_t* pRow = pData + int64_t(y) * record.outRowBytes;
+        uint8_t* pOut = bitmap.bits.data() + std::size_t(nRows - 1 - y) * bitmap.nStride * 3;
+        for (int x = 0; x < nColumns; ++x, pOut += 3) {
+            const int nBase = x * layout.nPlanes;
+            int rgb[3];
+            if (layout.nColors == 1) {
+                rgb[0] = rgb[1] = rgb[2] = SampleAt(pRow, nBase, bDeep);
+            } else if (layout.nColors == 2) {
+                rgb[0] = 0;
+                rgb[1] = SampleAt(pRow, nBase, bDeep);
+                rgb[2] = SampleAt(pRow, nBase + 1, bDeep);
+            } else {
+                for (int c = 0; c < 3; ++c)
+                    rgb[c] = SampleAt(pRow, nBase + c, bDeep);
+            }
+            if (layout.nAlphaIndex >= 0) {
+                const double fAlpha = SampleAt(pRow, nBase + layout.nAlphaIndex, bDeep) / 255.0;
+                const int nBack = Checkerboard(record, nWidth, nHeight, x, y);
+                for (int& c : rgb)
+                    c = int(c * fAlpha + nBack * (1.0 - fAlpha));
+            }
+            pOut[0] = uint8_t(rgb[2]);
+            pOut[1] = uint8_t(rgb[1]);
+            pOut[2] = uint8_t(rgb[0]);
+        }
+    }
+    return pfPreviewConversion::Done;
+}

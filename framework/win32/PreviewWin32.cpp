@@ -1,0 +1,265 @@
+// Opening and closing a dialog run, the message loop and the render step
+// that refreshes the preview between batches of messages.
+#include "PreviewWin32.h"
+
+#include "ModuleInstance.h"
+#include "framework/Filter.h"
+#include "framework/Parameter.h"
+#include "framework/ParameterUIWin32.h"
+#include "framework/Trace.h"
+#include "filter/RenderInterrupt.h"
+#include "resources/resource.h"
+
+#include <commctrl.h>
+
+#include <algorithm>
+
+pfPreviewWin32* g_pPreview = nullptr;
+int g_nLastRenderFactor = -1;
+bool g_bSliderTracking = false;
+
+std::unique_ptr<pfPreview> CreatePreviewDialog()
+{
+    return std::make_unique<pfPreviewWin32>();
+}
+
+pfPreviewWin32::pfPreviewWin32() = default;
+
+pfPreviewWin32::~pfPreviewWin32()
+{
+    if (g_pPreview == this)
+        g_pPreview = nullptr;
+}
+
+namespace {
+
+// The host's main window, when platformData names one that still exists:
+// a stale handle would make the dialogs fail to open.
+HWND HostWindow(const FilterRecord* pFilterRecord)
+{
+    const auto* pPlatform = static_cast<const PlatformData*>(pFilterRecord ? pFilterRecord->platformData : nullptr);
+    const HWND hWnd = pPlatform ? reinterpret_cast<HWND>(pPlatform->hwnd) : nullptr;
+    return hWnd && IsWindow(hWnd) ? hWnd : nullptr;
+}
+
+HICON SetClassIcon(HWND hWnd, HICON hIcon)
+{
+    return reinterpret_cast<HICON>(SetClassLongPtrA(hWnd, GCLP_HICON, reinterpret_cast<LONG_PTR>(hIcon)));
+}
+
+} // namespace
+
+bool pfPreviewWin32::Show(pfFilter* pFilter, FilterRecord* pFilterRecord, std::vector<pfParameterUI*>& bindings)
+{
+    PF_TRACE_ENTER("pfPreviewWin32::Show( pFilter(0x" << TracePtr(pFilter) << "), pFilterRecord(0x"
+                                                      << TracePtr(pFilterRecord) << ") )");
+    m_pFilterRecord = pFilterRecord;
+    m_pFilter = pFilter;
+    m_pBindings = &bindings;
+    g_pPreview = this;
+    m_pFilter->PrepareDialog(pFilterRecord);
+
+    bool bAccepted = false;
+    if (CreateWindows()) {
+        // A new run sets up the record and the buffer for its own image,
+        // whatever the last run's render factor was.
+        g_nLastRenderFactor = -1;
+        m_nRenderPass = 0;
+        m_nScrollX = m_nScrollY = 0;
+        m_nImageWidth = m_nImageHeight = 0;
+        FitScaleFactor();
+        for (pfParameterUI* pBinding : bindings) {
+            if (auto* pWin32 = dynamic_cast<pfParameterUIWin32*>(pBinding))
+                pWin32->SetWindow(m_hInterface);
+            pBinding->Init();
+        }
+        UpdateSettingsList();
+        PF_TRACE(PF_TRACE_INFO, "Updated Settings List");
+        UpdateUndoButtons();
+        PF_TRACE(PF_TRACE_INFO, "Updated Undo Buttons");
+        ShowWindow(m_hInterface, SW_SHOWNORMAL);
+        ShowWindow(m_hPreview, SW_SHOWNORMAL);
+        g_bPreviewDirty = true;
+        SetPending(true);
+        RunMessageLoop(bAccepted);
+        DestroyWindows();
+    }
+    g_nRenderStartTick = 0;
+    if (bAccepted)
+        WriteLastUsedSettings();
+    g_pPreview = nullptr;
+    PF_TRACE_EXIT("pfPreviewWin32::Show( return(" << (bAccepted ? 1 : 0) << ") )");
+    return bAccepted;
+}
+
+bool pfPreviewWin32::CreateWindows()
+{
+    INITCOMMONCONTROLSEX controls{sizeof controls, ICC_BAR_CLASSES};
+    InitCommonControlsEx(&controls);
+
+    const HINSTANCE hModule = GetModuleInstance();
+    m_hPreview = CreateDialogParamA(hModule, MAKEINTRESOURCEA(IDD_PREVIEW), HostWindow(m_pFilterRecord),
+                                    PreviewProcedure, reinterpret_cast<LPARAM>(this));
+    const HICON hIcon = LoadIconA(hModule, MAKEINTRESOURCEA(IDI_CORVANE));
+    if (!m_hPreview) {
+        PF_TRACE_ERROR_LINE("Failed to create Preview Dialog. GetLastError(" << GetLastError() << ")");
+        return false;
+    }
+    m_hPreviousClassIcon = SetClassIcon(m_hPreview, hIcon);
+
+    m_hInterface = CreateDialogParamA(hModule, MAKEINTRESOURCEA(IDD_INTERFACE), m_hPreview, UIProcedure,
+                                      reinterpret_cast<LPARAM>(this));
+    const DWORD nInterfaceError = GetLastError();
+    if (m_hInterface)
+        m_hInterfaceClassIcon = SetClassIcon(m_hInterface, hIcon);
+
+    m_hPickCursor.reset();
+    m_hDefaultCursor = reinterpret_cast<HCURSOR>(GetClassLongPtrA(m_hPreview, GCLP_HCURSOR));
+    m_hPickCursor.reset(static_cast<HCURSOR>(
+        LoadImageA(hModule, MAKEINTRESOURCEA(IDC_PICK), IMAGE_CURSOR, 0, 0, LR_DEFAULTSIZE)));
+
+    if (!m_hInterface) {
+        PF_TRACE_ERROR_LINE("Failed to create Interface Dialog. GetLastError(" << nInterfaceError << ")");
+        SetClassIcon(m_hPreview, m_hPreviousClassIcon);
+        DestroyWindow(m_hPreview);
+        m_hPickCursor.reset();
+        return false;
+    }
+    return true;
+}
+
+void pfPreviewWin32::DestroyWindows()
+{
+    SetParent(m_hPreview, nullptr);
+    SetClassIcon(m_hInterface, m_hInterfaceClassIcon);
+    DestroyWindow(m_hInterface);
+    SetClassIcon(m_hPreview, m_hPreviousClassIcon);
+    DestroyWindow(m_hPreview);
+    m_hPickCursor.reset();
+}
+
+// Messages come in batches: everything queued is dispatched, then the
+// preview is rendered once, so a render never runs per message.
+void pfPreviewWin32::RunMessageLoop(bool& bAccepted)
+{
+    MSG msg{};
+    BOOL nFetched = GetMessageA(&msg, nullptr, 0, 0);
+    while (nFetched != 0 && nFetched != -1) {
+        for (;;) {
+            if (!IsDialogMessageA(m_hInterface, &msg)) {
+                TranslateMessage(&msg);
+                DispatchMessageA(&msg);
+            }
+            if (!PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE))
+                break;
+            nFetched = GetMessageA(&msg, nullptr, 0, 0);
+            if (nFetched == 0 || nFetched == -1)
+                break;
+        }
+        RenderStep();
+        if (nFetched != 0 && nFetched != -1)
+            nFetched = GetMessageA(&msg, nullptr, 0, 0);
+    }
+    // A failing get ends the run as a cancel.
+    bAccepted = nFetched == 0 && msg.wParam != 0;
+}
+
+void pfPreviewWin32::RenderStep()
+{
+    if (!g_bPreviewDirty && m_nRequestedScaleFactor == m_nScaleFactor) {
+        SetPending(m_nRenderPass != 0);
+        return;
+    }
+    if (m_nRequestedScaleFactor != m_nScaleFactor)
+        AssignScaleFactor(m_nRequestedScaleFactor);
+    while (m_nRenderPass != 0 || g_bPreviewDirty) {
+        // 0 would mark the render as final.
+        g_nRenderStartTick = std::max<DWORD>(GetTickCount(), 1);
+        g_bPreviewDirty = false;
+        m_bValuesChanged = false;
+        m_pFilter->SetRenderPass(m_nRenderPass);
+        const int16_t nResult = m_pFilter->Render(m_pFilterRecord);
+        if (nResult == userCanceledErr) {
+            // Overtaken by a change after the patience ran out: go coarser.
+            ++m_nRenderPass;
+            AssignScaleFactor(m_nRequestedScaleFactor);
+            continue;
+        }
+        if (nResult != noErr)
+            break;
+        DrawToPreview();
+        InvalidatePreview();
+        UpdateWindow(m_hPreview);
+        if (g_bPreviewDirty || m_nRenderPass == 0)
+            continue;
+        // A coarse picture is up: refine it at full preview resolution.
+        g_bPreviewDirty = true;
+        m_nRenderPass = 0;
+        AssignScaleFactor(m_nRequestedScaleFactor);
+    }
+    SetPending(g_bPreviewDirty || m_nRenderPass != 0 || m_nRequestedScaleFactor != m_nScaleFactor);
+}
+
+void pfPreviewWin32::SetPending(bool bPending)
+{
+    if (!m_hPreview)
+        return;
+    if (bPending)
+        SetPropA(m_hPreview, kPreviewPendingProperty, reinterpret_cast<HANDLE>(1));
+    else
+        RemovePropA(m_hPreview, kPreviewPendingProperty);
+}
+
+void pfPreviewWin32::ParametersChanged()
+{
+    g_bPreviewDirty = true;
+    m_bValuesChanged = true;
+    SetPending(true);
+    UpdateUndoButtons();
+}
+
+void pfPreviewWin32::UpdateUndoButtons()
+{
+    if (!m_hInterface || !m_pFilter)
+        return;
+    EnableWindow(GetDlgItem(m_hInterface, IDC_UNDO), m_pFilter->GetUndoStack().CanUndo());
+    EnableWindow(GetDlgItem(m_hInterface, IDC_REDO), m_pFilter->GetUndoStack().CanRedo());
+}
+
+pfParameterUIWin32* pfPreviewWin32::FindBinding(int nId) const
+{
+    if (!m_pBindings)
+        return nullptr;
+    for (pfParameterUI* pBinding : *m_pBindings) {
+        auto* pWin32 = dynamic_cast<pfParameterUIWin32*>(pBinding);
+        if (pWin32 && pWin32->OwnsControl(nId))
+            return pWin32;
+    }
+    return nullptr;
+}
+
+bool pfPreviewWin32::OnControlChanged(int nId, bool bRecordUndo)
+{
+    pfParameterUIWin32* pBinding = FindBinding(nId);
+    if (!pBinding)
+        return false;
+    pfParameter* pParameter = pBinding->GetParameter();
+    std::unique_ptr<pfUndo> pUndo;
+    if (bRecordUndo && pParameter && pParameter->IsUndoable())
+        pUndo = pParameter->CreateUndo();
+    if (!pBinding->ReadControl())
+        return false;
+    ParametersChanged();
+    if (pUndo) {
+        m_pFilter->GetUndoStack().Push(std::move(pUndo));
+        m_pFilter->GetUndoStack().NewGroup();
+        UpdateUndoButtons();
+    }
+    return true;
+}
+
+void pfPreviewWin32::OnControlKillFocus(int nId)
+{
+    if (pfParameterUIWin32* pBinding = FindBinding(nId))
+        pBinding->OnKillFocus(nId);
+}

@@ -1,0 +1,29 @@
+// How the dialog driver finds and reads windows: the plug-in's interface
+// and preview dialogs, other top-level windows of this process by caption,
+// their controls, texts and states. Windows only.
+#pragma once
+
+#if defined(_WIN32)
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+// "interface", "preview" or a caption; null when no such window is shown.
+HWND FindUiWindow(const std::string& strReference);
+
+// Every visible dialog of this process other than the plug-in's two.
+std::vector<HWND> OtherDialogs();
+
+std::string UiWindowText(HWND hWnd);
+std::string UiClassName(HWND hWnd);
+
+// A button by id (digits) or by its text, '&' ignored, any letter case.
+HWND FindUiButton(HWND hDialog, const std::string& strButton);
+
+// "checked", "unchecked", or "-" for controls without a check state.
+std::string UiCheckState(HWND hControl);
+
+// The entries of a combo box or list box.
+std::vector<std::string> UiListItems(HWND hControl);
+#endif
