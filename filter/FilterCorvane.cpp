@@ -1,6 +1,9 @@
 #include "FilterCorvane.h"
 
+#include "Randomize.h"
+
 #include "../framework/Trace.h"
+#include "../resources/resource.h"
 
 namespace {
 
@@ -48,6 +51,7 @@ const FloatSetup kFloats[] = {
 pfFilterCorvane::pfFilterCorvane()
 {
     PF_TRACE_ENTER("pfFilterCorvane::pfFilterCorvane()");
+    SetControlIds();
 
     m_Color.SetName("Color");
     m_Color.SetValue(0.5, 0.8, 0.05);
@@ -91,8 +95,16 @@ pfFilterCorvane::pfFilterCorvane()
     m_RandomizeButton.SetScriptKey(0);
     m_RandomizeButton.SetSaved(false);
     m_RandomizeButton.SetUndoable(false);
+    // Installed after the button's value is set: setting a Bool always runs
+    // its callback, and the defaults must not be randomised.
+    m_RandomizeButton.SetCallback(OnRandomize, this);
 
-    for (pfParameter* pParameter : AllParameters())
+    const std::vector<pfParameter*> lstParameters = AllParameters();
+    const std::vector<pfParameterUI*> lstBindings = AllBindings();
+    for (std::size_t i = 0; i < lstParameters.size(); ++i)
+        lstBindings[i]->SetParameter(lstParameters[i]);
+    m_lstBindings = lstBindings;
+    for (pfParameter* pParameter : lstParameters)
         m_Parameters.Add(pParameter);
     m_Parameters.ValidateAll();
 
@@ -108,4 +120,41 @@ std::vector<pfParameter*> pfFilterCorvane::AllParameters()
             &m_OffsetX2,     &m_OffsetY1,        &m_OffsetY2,     &m_InnerAngleX1, &m_InnerAngleX2,
             &m_InnerAngleY1, &m_InnerAngleY2,    &m_OuterAngleX1, &m_OuterAngleX2, &m_OuterAngleY1,
             &m_OuterAngleY2, &m_Antialias,       &m_ClipColor,    &m_RandomizeButton};
+}
+
+std::vector<pfParameterUI*> pfFilterCorvane::AllBindings()
+{
+    return {&m_ColorUI,        &m_GammaCorrectionUI, &m_BlendModeUI,    &m_InnerDensityUI, &m_OuterDensityUI,
+            &m_AddFactorUI,    &m_WeightX1X2UI,      &m_WeightY1Y2UI,   &m_RandomizeUI,    &m_OffsetX1UI,
+            &m_OffsetX2UI,     &m_OffsetY1UI,        &m_OffsetY2UI,     &m_InnerAngleX1UI, &m_InnerAngleX2UI,
+            &m_InnerAngleY1UI, &m_InnerAngleY2UI,    &m_OuterAngleX1UI, &m_OuterAngleX2UI, &m_OuterAngleY1UI,
+            &m_OuterAngleY2UI, &m_AntialiasUI,       &m_ClipColorUI,    &m_RandomizeButtonUI};
+}
+
+void pfFilterCorvane::SetControlIds()
+{
+    m_ColorUI.SetControlId(IDC_COLOR_SWATCH);
+    m_GammaCorrectionUI.SetControlIds(IDC_GAMMA_EDIT, IDC_GAMMA_SLIDER);
+    m_BlendModeUI.SetControlId(IDC_BLEND_LIST);
+    m_InnerDensityUI.SetControlIds(IDC_INNER_DENSITY_EDIT, IDC_INNER_DENSITY_SLIDER);
+    m_OuterDensityUI.SetControlIds(IDC_OUTER_DENSITY_EDIT, IDC_OUTER_DENSITY_SLIDER);
+    m_AddFactorUI.SetControlIds(IDC_ADD_FACTOR_EDIT, IDC_ADD_FACTOR_SLIDER);
+    m_WeightX1X2UI.SetControlIds(IDC_WEIGHT_X_EDIT, IDC_WEIGHT_X_SLIDER);
+    m_WeightY1Y2UI.SetControlIds(IDC_WEIGHT_Y_EDIT, IDC_WEIGHT_Y_SLIDER);
+    m_RandomizeUI.SetControlIds(IDC_RANDOMIZE_EDIT, IDC_RANDOMIZE_SLIDER);
+    m_OffsetX1UI.SetControlIds(IDC_OFFSET_X1_DIAL, -1, IDC_OFFSET_X1_DEGREES);
+    m_OffsetX2UI.SetControlIds(IDC_OFFSET_X2_DIAL, -1, IDC_OFFSET_X2_DEGREES);
+    m_OffsetY1UI.SetControlIds(IDC_OFFSET_Y1_DIAL, -1, IDC_OFFSET_Y1_DEGREES);
+    m_OffsetY2UI.SetControlIds(IDC_OFFSET_Y2_DIAL, -1, IDC_OFFSET_Y2_DEGREES);
+    m_InnerAngleX1UI.SetControlIds(IDC_INNER_X1_DIAL, IDC_INNER_X1_TURNS, IDC_INNER_X1_DEGREES);
+    m_InnerAngleX2UI.SetControlIds(IDC_INNER_X2_DIAL, IDC_INNER_X2_TURNS, IDC_INNER_X2_DEGREES);
+    m_InnerAngleY1UI.SetControlIds(IDC_INNER_Y1_DIAL, IDC_INNER_Y1_TURNS, IDC_INNER_Y1_DEGREES);
+    m_InnerAngleY2UI.SetControlIds(IDC_INNER_Y2_DIAL, IDC_INNER_Y2_TURNS, IDC_INNER_Y2_DEGREES);
+    m_OuterAngleX1UI.SetControlIds(IDC_OUTER_X1_DIAL, IDC_OUTER_X1_TURNS, IDC_OUTER_X1_DEGREES);
+    m_OuterAngleX2UI.SetControlIds(IDC_OUTER_X2_DIAL, IDC_OUTER_X2_TURNS, IDC_OUTER_X2_DEGREES);
+    m_OuterAngleY1UI.SetControlIds(IDC_OUTER_Y1_DIAL, IDC_OUTER_Y1_TURNS, IDC_OUTER_Y1_DEGREES);
+    m_OuterAngleY2UI.SetControlIds(IDC_OUTER_Y2_DIAL, IDC_OUTER_Y2_TURNS, IDC_OUTER_Y2_DEGREES);
+    m_AntialiasUI.SetControlId(IDC_ANTIALIAS);
+    m_ClipColorUI.SetControlId(IDC_CLIP_COLOR);
+    m_RandomizeButtonUI.SetControlId(IDC_RANDOMIZE_BUTTON);
 }

@@ -3,6 +3,7 @@
 
 #include "../framework/Filter.h"
 #include "../framework/Parameter.h"
+#include "../framework/ParameterUIKinds.h"
 
 #include <vector>
 
@@ -41,7 +42,35 @@ public:
     pfParameterBool m_ClipColor;
     pfParameterBool m_RandomizeButton;
 
+    // Their bindings to the interface dialog's controls, in the same order.
+    pfParameterUIRGBWin32 m_ColorUI;
+    pfParameterUIFloatWin32 m_GammaCorrectionUI;
+    pfParameterUIListWin32 m_BlendModeUI;
+    pfParameterUIFloatWin32 m_InnerDensityUI;
+    pfParameterUIFloatWin32 m_OuterDensityUI;
+    pfParameterUIFloatWin32 m_AddFactorUI;
+    pfParameterUIFloatWin32 m_WeightX1X2UI;
+    pfParameterUIFloatWin32 m_WeightY1Y2UI;
+    pfParameterUIFloatWin32 m_RandomizeUI;
+    pfParameterUIAngleWin32 m_OffsetX1UI;
+    pfParameterUIAngleWin32 m_OffsetX2UI;
+    pfParameterUIAngleWin32 m_OffsetY1UI;
+    pfParameterUIAngleWin32 m_OffsetY2UI;
+    pfParameterUIAngleWin32 m_InnerAngleX1UI;
+    pfParameterUIAngleWin32 m_InnerAngleX2UI;
+    pfParameterUIAngleWin32 m_InnerAngleY1UI;
+    pfParameterUIAngleWin32 m_InnerAngleY2UI;
+    pfParameterUIAngleWin32 m_OuterAngleX1UI;
+    pfParameterUIAngleWin32 m_OuterAngleX2UI;
+    pfParameterUIAngleWin32 m_OuterAngleY1UI;
+    pfParameterUIAngleWin32 m_OuterAngleY2UI;
+    pfParameterUIBoolWin32 m_AntialiasUI;
+    pfParameterUIBoolWin32 m_ClipColorUI;
+    pfParameterUIBoolWin32 m_RandomizeButtonUI;
+
 private:
-    // The 24 parameters in declaration order.
+    // The 24 parameters and their bindings in declaration order.
     std::vector<pfParameter*> AllParameters();
+    std::vector<pfParameterUI*> AllBindings();
+    void SetControlIds();
 };

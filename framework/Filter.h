@@ -45,6 +45,10 @@ public:
     pfPreview& GetDialog() { return *m_pDialog; }
     FilterRecord* GetFilterRecord() const { return m_pFilterRecord; }
 
+    // Lets the user pick a colour with the host's picker (or the dialog's
+    // system colour dialog), starting from the given one: true when picked.
+    bool RequestColor(FilterRecord* pFilterRecord, double& fRed, double& fGreen, double& fBlue);
+
     void ShowAbout();
     void ShowMessage(const char* strCaption, const char* strText);
 

@@ -9,6 +9,8 @@
 #include <vector>
 
 // Other: any stored type the plug-in never writes.
+class pfDialogControls;
+
 enum class pfSettingType { String, Dword, Binary, Other };
 
 class pfPlatform {
@@ -22,6 +24,7 @@ public:
     virtual bool PumpMessages() = 0;
 
     virtual void ShowMessage(const std::string& strCaption, const std::string& strText) = 0;
+    virtual pfDialogControls& Controls() = 0;
     virtual void ShowAbout() = 0;
 
     // Values under the plug-in's key (strSubkey empty) or one of its subkeys.

@@ -3,6 +3,7 @@
 // in-memory settings store.
 #pragma once
 
+#include "DialogControls.h"
 #include "Platform.h"
 
 #include <map>
@@ -14,6 +15,7 @@ public:
     bool PumpMessages() override { return true; }
     void ShowMessage(const std::string& strCaption, const std::string& strText) override;
     void ShowAbout() override;
+    pfDialogControls& Controls() override { return m_Controls; }
     bool ReadSetting(const std::string& strSubkey, const std::string& strName, std::vector<uint8_t>& data,
                      std::size_t nMaxSize) override;
     bool ReadSettingOfType(const std::string& strSubkey, const std::string& strName, pfSettingType type,
@@ -31,6 +33,7 @@ private:
         std::vector<uint8_t> data;
     };
     std::map<std::pair<std::string, std::string>, Value> m_Settings;
+    pfNoDialogControls m_Controls;
     int m_nMessages = 0;
     std::string m_strLastMessage;
 };

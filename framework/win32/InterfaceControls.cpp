@@ -1,15 +1,189 @@
+// The owner-drawn parts of the interface dialog: colour swatches and angle
+// dials painted into the rectangles of their hidden statics, turning a dial
+// with the mouse, choosing a swatch's colour, and picking one from the
+// preview.
 #include "PreviewWin32.h"
 
-void pfPreviewWin32::PaintInterfaceControls(HDC) {}
-void pfPreviewWin32::OnInterfaceMouseMove(int, int) {}
-void pfPreviewWin32::OnInterfaceLeftButtonDown(int, int) {}
-void pfPreviewWin32::OnInterfaceLeftButtonUp() {}
-void pfPreviewWin32::OnInterfaceRightButtonUp(int, int) {}
-bool pfPreviewWin32::AlternativeColorSelection(FilterRecord*, double&, double&, double&) { return false; }
-void pfPreviewWin32::UpdateSettingsList() {}
-void pfPreviewWin32::OnPresetSelected() {}
-void pfPreviewWin32::OnSavePreset() {}
-void pfPreviewWin32::OnDeletePreset() {}
-void pfPreviewWin32::OnChangeSettingFile() {}
-void pfPreviewWin32::ReadLastUsedSettings() {}
-void pfPreviewWin32::WriteLastUsedSettings() {}
+#include "framework/AngleMath.h"
+#include "framework/Filter.h"
+#include "framework/Parameter.h"
+#include "framework/ParameterUIKinds.h"
+
+namespace {
+
+struct BrushDeleter {
+    void operator()(HBRUSH hBrush) const { DeleteObject(hBrush); }
+};
+using BrushHandle = std::unique_ptr<std::remove_pointer_t<HBRUSH>, BrushDeleter>;
+
+// A control's rectangle in its dialog's client coordinates.
+bool ControlRect(HWND hDialog, int nId, RECT& rect)
+{
+    const HWND hControl = nId != -1 ? GetDlgItem(hDialog, nId) : nullptr;
+    if (!hControl)
+        return false;
+    GetWindowRect(hControl, &rect);
+    MapWindowPoints(nullptr, hDialog, reinterpret_cast<POINT*>(&rect), 2);
+    return true;
+}
+
+bool Inside(const RECT& rect, int x, int y)
+{
+    return x >= rect.left && x <= rect.right && y >= rect.top && y <= rect.bottom;
+}
+
+int ColorByte(double f)
+{
+    return f <= 0 ? 0 : f >= 1 ? 255 : int(f * 255);
+}
+
+void PaintDial(HDC hDC, const RECT& rect, double fAngle)
+{
+    const int nWidth = rect.right - rect.left, nHeight = rect.bottom - rect.top;
+    const int cx = rect.left + nWidth / 2, cy = rect.top + nHeight / 2;
+    const HGDIOBJ hOldBrush = SelectObject(hDC, GetStockObject(WHITE_BRUSH));
+    Ellipse(hDC, rect.left, rect.top, rect.right, rect.bottom);
+    SelectObject(hDC, GetStockObject(BLACK_BRUSH));
+    Ellipse(hDC, cx - 5, cy - 5, cx + 5, cy + 5);
+    const pfDialPoint tip = DialTip(fAngle, cx, cy, std::min(nWidth, nHeight) / 2);
+    for (int i = -2; i <= 2; ++i)
+        for (int j = -2; j <= 2; ++j) {
+            MoveToEx(hDC, cx + i, cy + j, nullptr);
+            LineTo(hDC, tip.x, tip.y);
+        }
+    SelectObject(hDC, hOldBrush);
+}
+
+} // namespace
+
+void pfPreviewWin32::PaintInterfaceControls(HDC hDC)
+{
+    if (!m_pBindings)
+        return;
+    const bool bGrey = m_pFilterRecord && (m_pFilterRecord->imageMode == plugInModeGrayScale ||
+                                           m_pFilterRecord->imageMode == plugInModeGray16);
+    for (pfParameterUI* pBinding : *m_pBindings) {
+        auto* pSwatch = dynamic_cast<pfParameterUIRGBWin32*>(pBinding);
+        pfParameterRGB* pColor = pSwatch ? pSwatch->Bound() : nullptr;
+        RECT rect{};
+        if (!pColor || !ControlRect(m_hInterface, pSwatch->GetControlId(), rect))
+            continue;
+        double r = 0, g = 0, b = 0;
+        pColor->GetValue(r, g, b);
+        if (bGrey) {
+            // What the render of a grey image will use.
+            r = g = b = 0.292687786 * r + 0.552149646 * g + 0.155162568 * b;
+            pColor->SetValue(r, g, b);
+        }
+        FrameRect(hDC, &rect, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
+        InflateRect(&rect, -1, -1);
+        const BrushHandle brush(CreateSolidBrush(RGB(ColorByte(r), ColorByte(g), ColorByte(b))));
+        FillRect(hDC, &rect, brush.get());
+    }
+    for (pfParameterUI* pBinding : *m_pBindings) {
+        auto* pDial = dynamic_cast<pfParameterUIAngleWin32*>(pBinding);
+        const pfParameterFloat* pAngle = pDial ? pDial->Bound() : nullptr;
+        RECT rect{};
+        if (pAngle && ControlRect(m_hInterface, pDial->GetDialId(), rect))
+            PaintDial(hDC, rect, pAngle->GetValue());
+    }
+}
+
+void pfPreviewWin32::OnInterfaceLeftButtonDown(int x, int y)
+{
+    if (!m_pBindings)
+        return;
+    for (pfParameterUI* pBinding : *m_pBindings) {
+        auto* pSwatch = dynamic_cast<pfParameterUIRGBWin32*>(pBinding);
+        pfParameterRGB* pColor = pSwatch ? pSwatch->Bound() : nullptr;
+        RECT rect{};
+        if (!pColor || pSwatch->GetControlId() == 0 || !ControlRect(m_hInterface, pSwatch->GetControlId(), rect) ||
+            !Inside(rect, x, y))
+            continue;
+        double r = 0, g = 0, b = 0;
+        pColor->GetValue(r, g, b);
+        if (m_pFilter->RequestColor(m_pFilterRecord, r, g, b)) {
+            m_pFilter->GetUndoStack().Push(pColor->CreateUndo());
+            m_pFilter->GetUndoStack().NewGroup();
+            UpdateUndoButtons();
+            const bool bChanged = pColor->SetValue(r, g, b);
+            pColor->UpdateUI();
+            if (bChanged)
+                ParametersChanged();
+        }
+        break;
+    }
+    for (pfParameterUI* pBinding : *m_pBindings) {
+        auto* pDial = dynamic_cast<pfParameterUIAngleWin32*>(pBinding);
+        pfParameterFloat* pAngle = pDial ? pDial->Bound() : nullptr;
+        RECT rect{};
+        if (!pAngle || !ControlRect(m_hInterface, pDial->GetDialId(), rect) || !Inside(rect, x, y))
+            continue;
+        SetFocus(nullptr);
+        m_pDragAngle = pDial;
+        m_pFilter->GetUndoStack().Push(pAngle->CreateUndo());
+        m_pFilter->GetUndoStack().NewGroup();
+        UpdateUndoButtons();
+        const bool bChanged = pDial->SetAngleFromPoint(x - rect.left - (rect.right - rect.left) / 2,
+                                                       y - rect.top - (rect.bottom - rect.top) / 2);
+        pDial->Update();
+        SetCapture(m_hInterface);
+        if (bChanged)
+            ParametersChanged();
+        break;
+    }
+}
+
+void pfPreviewWin32::OnInterfaceMouseMove(int x, int y)
+{
+    RECT rect{};
+    if (!m_pDragAngle || !ControlRect(m_hInterface, m_pDragAngle->GetDialId(), rect))
+        return;
+    const bool bChanged = m_pDragAngle->SetAngleFromPoint(x - rect.left - (rect.right - rect.left) / 2,
+                                                          y - rect.top - (rect.bottom - rect.top) / 2);
+    m_pDragAngle->Update();
+    if (bChanged)
+        ParametersChanged();
+}
+
+void pfPreviewWin32::OnInterfaceLeftButtonUp()
+{
+    m_pDragAngle = nullptr;
+    if (GetCapture() == m_hInterface)
+        ReleaseCapture();
+    if (m_pPickTarget)
+        EndColorPick();
+}
+
+// Right button up over a swatch starts picking a colour from the preview;
+// anywhere else it ends picking.
+void pfPreviewWin32::OnInterfaceRightButtonUp(int x, int y)
+{
+    if (!m_pBindings)
+        return;
+    for (pfParameterUI* pBinding : *m_pBindings) {
+        auto* pSwatch = dynamic_cast<pfParameterUIRGBWin32*>(pBinding);
+        pfParameterRGB* pColor = pSwatch ? pSwatch->Bound() : nullptr;
+        RECT rect{};
+        if (!pColor || !ControlRect(m_hInterface, pSwatch->GetControlId(), rect) || !Inside(rect, x, y))
+            continue;
+        m_pPickTarget = pColor;
+        m_pFilter->GetUndoStack().Push(pColor->CreateUndo());
+        m_pFilter->GetUndoStack().NewGroup();
+        UpdateUndoButtons();
+        // The class is shared: the pick cursor shows over both dialogs.
+        SetClassLongPtrA(m_hInterface, GCLP_HCURSOR, reinterpret_cast<LONG_PTR>(m_hPickCursor.get()));
+        SetCursor(m_hPickCursor.get());
+        return;
+    }
+    EndColorPick();
+}
+
+// The class cursor goes back to the one found when the run started: the
+// class is the process's dialog class, shared with the host's own dialogs.
+void pfPreviewWin32::EndColorPick()
+{
+    m_pPickTarget = nullptr;
+    SetClassLongPtrA(m_hInterface, GCLP_HCURSOR, reinterpret_cast<LONG_PTR>(m_hDefaultCursor));
+    SetCursor(m_hDefaultCursor);
+}

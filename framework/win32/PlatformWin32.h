@@ -3,6 +3,7 @@
 // the current user's hive.
 #pragma once
 
+#include "DialogControlsWin32.h"
 #include "framework/Platform.h"
 
 class pfPlatformWin32 : public pfPlatform {
@@ -11,6 +12,7 @@ public:
     bool PumpMessages() override;
     void ShowMessage(const std::string& strCaption, const std::string& strText) override;
     void ShowAbout() override;
+    pfDialogControls& Controls() override { return m_Controls; }
     bool ReadSetting(const std::string& strSubkey, const std::string& strName, std::vector<uint8_t>& data,
                      std::size_t nMaxSize) override;
     bool ReadSettingOfType(const std::string& strSubkey, const std::string& strName, pfSettingType type,
@@ -18,4 +20,7 @@ public:
     bool HasSettings(const std::string& strSubkey) override;
     bool WriteSetting(const std::string& strSubkey, const std::string& strName, pfSettingType type,
                       const std::vector<uint8_t>& data) override;
+
+private:
+    pfDialogControlsWin32 m_Controls;
 };

@@ -264,9 +264,7 @@ void pfPreviewWin32::OnPreviewLeftButtonUp()
     if (GetCapture() == m_hPreview)
         ReleaseCapture();
     if (m_pPickTarget) {
-        m_pPickTarget = nullptr;
-        SetClassLongPtrA(m_hPreview, GCLP_HCURSOR, 0);
-        SetCursor(m_hDefaultCursor);
+        EndColorPick();
         ParametersChanged();
     }
 }
