@@ -122,6 +122,19 @@ const std::map<std::string, ValueHandler>& ValueOptions()
              c.strLogfile = v;
              return !v.empty();
          }},
+        {"--runs",
+         [](const std::string& v, pfCommandLine& c) {
+             long n = 0;
+             c.nRuns = ParseInteger(v, 1, 100, n) ? int(n) : 0;
+             return c.nRuns > 0;
+         }},
+        {"--host-window",
+         [](const std::string& v, pfCommandLine& c) {
+             c.hostWindow = v == "none"    ? pfHostWindowKind::None
+                            : v == "stale" ? pfHostWindowKind::Stale
+                                           : pfHostWindowKind::Normal;
+             return v == "none" || v == "stale" || v == "normal";
+         }},
         {"--ui-script", [](const std::string& v, pfCommandLine& c) { c.strUiScript = v; return !v.empty(); }},
         {"--capture-dialogs",
          [](const std::string& v, pfCommandLine& c) {
@@ -143,6 +156,8 @@ bool CheckCombination(const pfCommandLine& c, std::string& strError)
         strError = "--about and --selector exclude each other";
     else if (c.bLogfileGiven && c.bNoLogfile)
         strError = "--logfile and --no-logfile exclude each other";
+    else if (c.nRuns > 1 && (c.bAbout || !c.lstSelectors.empty()))
+        strError = "--runs repeats whole filter runs: not with --about or --selector";
     else if (c.bAnswerDialogs && !c.strUiScript.empty())
         strError = "--ui-script and --answer-dialogs exclude each other";
     else if (!c.strMask.empty() && c.strInput.empty())
@@ -226,6 +241,9 @@ Document:
                          the document's depth (0..255 or 0..32768)
 
 Host services:
+  --host-window KIND     (Windows) the main window platformData names: normal
+                         (default), none (a null handle) or stale (a window
+                         that no longer exists)
   --omit NAME            leave a service out of the record: advanceState,
                          displayPixels, progressProc, colorServices, descriptor,
                          handleProcs (repeatable)
@@ -239,6 +257,8 @@ Selectors:
   --selector N           call selector N with the filter record instead of a
                          whole run; repeatable, called in the order given
   --show-requests        print the rectangles each selector left requested
+  --runs N               run the filter N times over the document, the plug-in
+                         kept loaded (as a host applying it again); default 1
 
 Output:
   OUTPUT.png             written after the run, also after a failed one (the

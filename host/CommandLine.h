@@ -8,6 +8,9 @@
 #include <string>
 #include <vector>
 
+// What platformData hands the plug-in as the host's main window.
+enum class pfHostWindowKind { Normal, None, Stale };
+
 struct pfCommandLine {
     bool bHelp = false;
     std::string strInput;
@@ -33,6 +36,8 @@ struct pfCommandLine {
     bool bAbout = false;
     bool bShowRequests = false;
     std::vector<int16_t> lstSelectors;
+    int nRuns = 1; // whole filter runs, one after the other, the library kept loaded
+    pfHostWindowKind hostWindow = pfHostWindowKind::Normal;
 
     std::string strRecord;
     std::string strPlay;

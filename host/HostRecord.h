@@ -56,6 +56,9 @@ public:
     // the buffers.
     void EndSelector();
 
+    // A new filter run reads the document as it is now.
+    void BeginFilterRun() { m_pSource.reset(); }
+
     // A rectangle asks for data: hosts keep calling continue.
     bool HasRequest() const;
 

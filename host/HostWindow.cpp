@@ -34,6 +34,16 @@ unsigned pfHostWindow::GetSyncMessage()
     return nMessage;
 }
 
+intptr_t pfHostWindow::StaleHandle()
+{
+    intptr_t hStale = 0;
+    {
+        const pfHostWindow window;
+        hStale = window.GetHandle();
+    }
+    return hStale;
+}
+
 pfHostWindow::pfHostWindow()
 {
     RegisterHostClass();
@@ -51,6 +61,11 @@ pfHostWindow::~pfHostWindow()
 #else
 
 unsigned pfHostWindow::GetSyncMessage()
+{
+    return 0;
+}
+
+intptr_t pfHostWindow::StaleHandle()
 {
     return 0;
 }

@@ -17,6 +17,10 @@ public:
 
     intptr_t GetHandle() const { return m_hWnd; }
 
+    // The handle of a window that has been destroyed, as a host might pass
+    // by mistake.
+    static intptr_t StaleHandle();
+
     // The registered message the window answers by setting event wParam.
     static unsigned GetSyncMessage();
 

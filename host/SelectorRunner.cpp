@@ -65,6 +65,7 @@ int16_t pfSelectorRunner::RunFilter()
         return nResult;
 
     const pfDocument original = m_Document;
+    m_Record.BeginFilterRun();
     int16_t nResult = Call(filterSelectorStart);
     if (nResult != noErr) {
         m_Document = original;

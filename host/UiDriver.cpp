@@ -257,7 +257,11 @@ struct pfUiDriver::State {
     void Read(const pfUiStep& step)
     {
         const HWND hControl = Control(step.args[0], step.Int(1));
-        PrintLine("read " + Named(step.args[0]) + " " + step.args[1] + " " + Quoted(UiWindowText(hControl)));
+        // A trackbar reads as its thumb's position.
+        const std::string strText = UiClassName(hControl) == "msctls_trackbar32"
+                                        ? std::to_string(Send(hControl, TBM_GETPOS, 0, 0))
+                                        : UiWindowText(hControl);
+        PrintLine("read " + Named(step.args[0]) + " " + step.args[1] + " " + Quoted(strText));
     }
 
     void ReadState(const pfUiStep& step)
@@ -284,11 +288,26 @@ struct pfUiDriver::State {
                   " " + std::to_string(rect.right - rect.left) + " " + std::to_string(rect.bottom - rect.top));
     }
 
+    // A control's rectangle in its window's client coordinates.
+    void PrintRect(const pfUiStep& step)
+    {
+        HWND hDialog = nullptr;
+        const HWND hControl = Control(step.args[0], step.Int(1), &hDialog);
+        RECT rect{};
+        GetWindowRect(hControl, &rect);
+        MapWindowPoints(nullptr, hDialog, reinterpret_cast<POINT*>(&rect), 2);
+        PrintLine("rect " + Named(step.args[0]) + " " + step.args[1] + " " + std::to_string(rect.left) + " " +
+                  std::to_string(rect.top) + " " + std::to_string(rect.right - rect.left) + " " +
+                  std::to_string(rect.bottom - rect.top));
+    }
+
     void Capture(const pfUiStep& step, bool bClient)
     {
         const HWND hWnd = Window(step.args[0]);
         RedrawWindow(hWnd, nullptr, nullptr, RDW_INVALIDATE | RDW_FRAME | RDW_ALLCHILDREN | RDW_UPDATENOW);
         Sync();
+        // Drawing reaches the screen shortly after it is done.
+        Sleep(100);
         std::string strError;
         if (!(bClient ? CaptureClientArea(hWnd, step.args[1], strError) : CaptureWindow(hWnd, step.args[1], strError)))
             throw StepFailed("cannot capture " + Named(step.args[0]) + ": " + strError);
@@ -372,6 +391,8 @@ struct pfUiDriver::State {
             PrintLine("caption " + Named(step.args[0]) + " " + Quoted(UiWindowText(Window(step.args[0]))));
         else if (v == "place")
             PrintPlace(step);
+        else if (v == "rect")
+            PrintRect(step);
         else if (v == "capture" || v == "capture-client")
             Capture(step, v == "capture-client");
         else if (v == "answer")
@@ -408,8 +429,7 @@ struct pfUiDriver::State {
         try {
             for (const pfUiStep& step : steps) {
                 pCurrent = &step;
-                if (bClosed)
-                    throw StepFailed("the dialog is closed; nothing can follow ok, cancel or its closing");
+                bClosed = false;
                 Run(step);
             }
             if (!bClosed) {

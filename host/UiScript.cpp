@@ -16,7 +16,7 @@ const std::map<std::string, std::string>& Grammar()
         {"wait", ""},        {"set", "WIT"},      {"type", "WIT"},   {"focus", "WI"},   {"click", "WI"},
         {"select", "WIT"},   {"slide", "WII*"},   {"mouse", "WMII"}, {"drag", "WBIIII?"}, {"move", "WII"},
         {"resize", "WII"},   {"show", "WS"},      {"close", "W"},    {"read", "WI"},    {"state", "WI"},
-        {"items", "WI"},     {"caption", "W"},    {"place", "W"},    {"capture", "WT"}, {"capture-client", "WT"},
+        {"items", "WI"},     {"caption", "W"},    {"place", "W"},      {"rect", "WI"},    {"capture", "WT"}, {"capture-client", "WT"},
         {"answer", "WT"},    {"ok", ""},          {"cancel", ""},    {"sleep", "I"},    {"timeout", "I"},
     };
     return grammar;
@@ -207,16 +207,19 @@ step timeout for its window and fails with its line number otherwise.
   resize WINDOW W H      give a window a new outer size
   show WINDOW normal|maximized|minimized
   close WINDOW           the close box (system menu Close)
-  read WINDOW ID         prints: read WINDOW ID "TEXT"
+  read WINDOW ID         prints: read WINDOW ID "TEXT" (a trackbar: its position)
   state WINDOW ID        prints: state WINDOW ID enabled|disabled visible|hidden
                          checked|unchecked|-
   items WINDOW ID        prints: items WINDOW ID "ENTRY" ... (a list's entries)
   caption WINDOW         prints: caption WINDOW "TEXT"
   place WINDOW           prints: place WINDOW X Y W H (screen rectangle)
+  rect WINDOW ID         prints: rect WINDOW ID X Y W H (a control's rectangle in
+                         the window's client coordinates)
   capture WINDOW FILE.png         the window as seen on the screen
   capture-client WINDOW FILE.png  its client area only
   answer WINDOW BUTTON   press a button of a (modal) window by id or its text
-  ok | cancel            press OK or Cancel of the interface (ends the script)
+  ok | cancel            press OK or Cancel of the interface and wait until it
+                         closes; later steps wait for the next dialog (--runs)
   sleep MS | timeout SECONDS (per step; default 30)
 )";
 }

@@ -186,8 +186,15 @@ int16_t RunSelectors(const pfCommandLine& c, pfSelectorRunner& runner, intptr_t 
 {
     if (c.bAbout)
         return runner.CallAbout(hwnd);
-    if (c.lstSelectors.empty())
-        return runner.RunFilter();
+    if (c.lstSelectors.empty()) {
+        int16_t nFirstFailure = 0;
+        for (int i = 0; i < c.nRuns; ++i) {
+            const int16_t nResult = runner.RunFilter();
+            if (nFirstFailure == 0)
+                nFirstFailure = nResult;
+        }
+        return nFirstFailure;
+    }
     int16_t nFirstFailure = 0;
     for (const int16_t nSelector : c.lstSelectors) {
         const int16_t nResult = runner.Call(nSelector);
@@ -211,7 +218,9 @@ int RunHost(const pfCommandLine& c)
     pfHostWindow window;
     pfHostRecord record(input.document, input.mask ? &*input.mask : nullptr, RecordOptions(c, input.format),
                         handles);
-    record.SetPlatformWindow(window.GetHandle());
+    record.SetPlatformWindow(c.hostWindow == pfHostWindowKind::Normal ? window.GetHandle()
+                             : c.hostWindow == pfHostWindowKind::Stale ? pfHostWindow::StaleHandle()
+                                                                       : 0);
     Scripting scripting(c, handles);
     if (!scripting.Prepare(record, strError))
         return Fail(strError);

@@ -130,6 +130,15 @@ bool pfPreviewWin32::CreateWindows()
 
 void pfPreviewWin32::DestroyWindows()
 {
+    if (m_pPickTarget)
+        EndColorPick();
+    m_pDragAngle = nullptr;
+    m_pDragPosition = nullptr;
+    m_bPanning = m_bDragPosition = false;
+    // The bindings' window is gone with the run.
+    for (pfParameterUI* pBinding : *m_pBindings)
+        if (auto* pWin32 = dynamic_cast<pfParameterUIWin32*>(pBinding))
+            pWin32->SetWindow(nullptr);
     SetParent(m_hPreview, nullptr);
     SetClassIcon(m_hInterface, m_hInterfaceClassIcon);
     DestroyWindow(m_hInterface);

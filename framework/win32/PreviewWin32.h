@@ -41,6 +41,8 @@ public:
 
     static INT_PTR CALLBACK UIProcedure(HWND hWnd, UINT nMessage, WPARAM wParam, LPARAM lParam);
     static INT_PTR CALLBACK PreviewProcedure(HWND hWnd, UINT nMessage, WPARAM wParam, LPARAM lParam);
+    // The modal "save as" name entry.
+    static INT_PTR CALLBACK SaveAsProcedure(HWND hDialog, UINT nMessage, WPARAM wParam, LPARAM lParam);
 
 private:
     struct CursorDestroyer {
@@ -84,6 +86,7 @@ private:
     void OnInterfaceLeftButtonDown(int x, int y);
     void OnInterfaceLeftButtonUp();
     void OnInterfaceRightButtonUp(int x, int y);
+    void EndColorPick();
 
     pfParameterUIWin32* FindBinding(int nId) const;
 

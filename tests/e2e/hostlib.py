@@ -215,3 +215,77 @@ def run_unittests(test_case_classes):
         suite.addTests(unittest.defaultTestLoader.loadTestsFromTestCase(cls))
     outcome = unittest.TextTestRunner(stream=sys.stdout, verbosity=2).run(suite)
     return 0 if outcome.wasSuccessful() else 1
+
+
+# --- The plug-in's dialog, driven by our host's dialog scripts.
+
+SETTINGS_KEY = r"HKCU\SOFTWARE\Veskary"
+
+
+class DialogRun:
+    """A corvhost.exe run with a dialog script: the result and the lines the
+    script printed, by kind ("read", "state", "place", "rect", "items",
+    "caption", "wait", "captured")."""
+
+    def __init__(self, result):
+        self.result = result
+        self.lines = [line for line in result.stdout.splitlines()]
+
+    def values(self, kind):
+        import shlex
+        return [shlex.split(line)[1:] for line in self.lines if line.startswith(kind + " ")]
+
+    def read(self, window, control, occurrence=-1):
+        texts = [v[2] for v in self.values("read") if v[0] == window and v[1] == str(control)]
+        return texts[occurrence]
+
+    def reads(self, window, control):
+        return [v[2] for v in self.values("read") if v[0] == window and v[1] == str(control)]
+
+    def state(self, window, control, occurrence=-1):
+        return [v[2:] for v in self.values("state") if v[0] == window and v[1] == str(control)][occurrence]
+
+    def place(self, window, occurrence=-1):
+        return [tuple(int(n) for n in v[1:]) for v in self.values("place") if v[0] == window][occurrence]
+
+    def rect(self, window, control):
+        return [tuple(int(n) for n in v[2:]) for v in self.values("rect")
+                if v[0] == window and v[1] == str(control)][-1]
+
+    def waits(self):
+        return [int(v[0]) for v in self.values("wait")]
+
+    def selector(self, number=3, occurrence=-1):
+        return [int(line.split()[3]) for line in self.lines
+                if line.startswith("selector %d result" % number)][occurrence]
+
+
+def run_dialog(session, directory, steps, args, name="script.txt", timeout=300):
+    """Writes the steps to a script in directory and runs corvhost.exe with
+    it; args are the remaining host arguments (paths already Windows ones)."""
+    path = os.path.join(directory, name)
+    with open(path, "w") as f:
+        f.write("\n".join(steps) + "\n")
+    result = session.run_host(["--quiet", "--ui-script", windows_path(path)] + list(args), timeout)
+    return DialogRun(result)
+
+
+def clear_settings(session):
+    """Forgets every remembered setting: positions, presets path, last used."""
+    session.reg("delete", SETTINGS_KEY, "/f")
+
+
+def set_dword(session, name, value, subkey=""):
+    key = REGISTRY_KEY + ("\\" + subkey if subkey else "")
+    session.reg("add", key, "/v", name, "/t", "REG_DWORD", "/d", str(value & 0xFFFFFFFF), "/f")
+
+
+# Windows apart, so that captures of one never show the other.
+SEPARATE_WINDOWS = ["move interface 0 0", "move preview 520 0", "resize preview 600 520"]
+
+
+def png_rows(path):
+    """(width, height, channels, rows of sample lists) of an 8-bit PNG."""
+    width, height, channels, depth, data = read_png_pixels(path)
+    stride = width * channels
+    return width, height, channels, [list(data[y * stride:(y + 1) * stride]) for y in range(height)]
