@@ -288,6 +288,15 @@ struct pfUiDriver::State {
                   " " + std::to_string(rect.right - rect.left) + " " + std::to_string(rect.bottom - rect.top));
     }
 
+    // Every visible static text of a window, a message box's among them.
+    void PrintTexts(const pfUiStep& step)
+    {
+        std::string strLine = "texts " + Named(step.args[0]);
+        for (const std::string& strText : UiStaticTexts(Window(step.args[0])))
+            strLine += " " + Quoted(strText);
+        PrintLine(strLine);
+    }
+
     // A control's rectangle in its window's client coordinates.
     void PrintRect(const pfUiStep& step)
     {
@@ -393,6 +402,8 @@ struct pfUiDriver::State {
             PrintPlace(step);
         else if (v == "rect")
             PrintRect(step);
+        else if (v == "texts")
+            PrintTexts(step);
         else if (v == "capture" || v == "capture-client")
             Capture(step, v == "capture-client");
         else if (v == "answer")

@@ -16,7 +16,7 @@ const std::map<std::string, std::string>& Grammar()
         {"wait", ""},        {"set", "WIT"},      {"type", "WIT"},   {"focus", "WI"},   {"click", "WI"},
         {"select", "WIT"},   {"slide", "WII*"},   {"mouse", "WMII"}, {"drag", "WBIIII?"}, {"move", "WII"},
         {"resize", "WII"},   {"show", "WS"},      {"close", "W"},    {"read", "WI"},    {"state", "WI"},
-        {"items", "WI"},     {"caption", "W"},    {"place", "W"},      {"rect", "WI"},    {"capture", "WT"}, {"capture-client", "WT"},
+        {"items", "WI"},     {"caption", "W"},    {"place", "W"},      {"rect", "WI"},     {"texts", "W"},    {"capture", "WT"}, {"capture-client", "WT"},
         {"answer", "WT"},    {"ok", ""},          {"cancel", ""},    {"sleep", "I"},    {"timeout", "I"},
     };
     return grammar;
@@ -212,6 +212,8 @@ step timeout for its window and fails with its line number otherwise.
                          checked|unchecked|-
   items WINDOW ID        prints: items WINDOW ID "ENTRY" ... (a list's entries)
   caption WINDOW         prints: caption WINDOW "TEXT"
+  texts WINDOW           prints: texts WINDOW "TEXT" ... (its visible static
+                         texts, such as a message box's message)
   place WINDOW           prints: place WINDOW X Y W H (screen rectangle)
   rect WINDOW ID         prints: rect WINDOW ID X Y W H (a control's rectangle in
                          the window's client coordinates)

@@ -72,7 +72,24 @@ BOOL CALLBACK MatchButton(HWND hWnd, LPARAM lParam)
     return TRUE;
 }
 
+BOOL CALLBACK CollectStatic(HWND hWnd, LPARAM lParam)
+{
+    if (UiClassName(hWnd) == "Static" && IsWindowVisible(hWnd)) {
+        const std::string strText = UiWindowText(hWnd);
+        if (!strText.empty())
+            reinterpret_cast<std::vector<std::string>*>(lParam)->push_back(strText);
+    }
+    return TRUE;
+}
+
 } // namespace
+
+std::vector<std::string> UiStaticTexts(HWND hWnd)
+{
+    std::vector<std::string> texts;
+    EnumChildWindows(hWnd, CollectStatic, reinterpret_cast<LPARAM>(&texts));
+    return texts;
+}
 
 HWND FindUiWindow(const std::string& strReference)
 {

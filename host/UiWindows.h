@@ -24,6 +24,9 @@ HWND FindUiButton(HWND hDialog, const std::string& strButton);
 // "checked", "unchecked", or "-" for controls without a check state.
 std::string UiCheckState(HWND hControl);
 
+// The texts of a window's visible static controls, in child order.
+std::vector<std::string> UiStaticTexts(HWND hWnd);
+
 // The entries of a combo box or list box.
 std::vector<std::string> UiListItems(HWND hControl);
 #endif
