@@ -1,5 +1,6 @@
 #include "CommandLine.h"
 
+#include "MessageText.h"
 #include "ScriptFile.h"
 
 #include <functional>
@@ -111,6 +112,12 @@ const std::map<std::string, ValueHandler>& ValueOptions()
              return true;
          }},
         {"--plane-files", [](const std::string& v, pfCommandLine& c) { c.strPlanePrefix = v; return !v.empty(); }},
+        {"--output-dir",
+         [](const std::string& v, pfCommandLine& c) {
+             c.strOutputPattern = v + "/" + kOutputNameField + ".png";
+             return !v.empty() && v.find(kOutputNameField) == std::string::npos;
+         }},
+        {"--output", [](const std::string& v, pfCommandLine& c) { c.strOutputPattern = v; return !v.empty(); }},
         {"--record", [](const std::string& v, pfCommandLine& c) { c.strRecord = v; return !v.empty(); }},
         {"--play", [](const std::string& v, pfCommandLine& c) { c.strPlay = v; return !v.empty(); }},
         {"--play-option", [](const std::string& v, pfCommandLine& c) { return PlayOption(v, c.nPlayInfo); }},
@@ -130,10 +137,28 @@ const std::map<std::string, ValueHandler>& ValueOptions()
     return options;
 }
 
+bool CheckBatch(const pfCommandLine& c, std::string& strError)
+{
+    const bool bSeveral = c.lstInputs.size() > 1;
+    if (c.lstInputs.empty())
+        strError = "--output-dir and --output need at least one input PNG";
+    else if (c.bAbout)
+        strError = "--about takes no input files";
+    else if (bSeveral && c.strOutputPattern.find(kOutputNameField) == std::string::npos)
+        strError = std::string("--output needs ") + kOutputNameField + " with several inputs";
+    else if (bSeveral && !c.strPlanePrefix.empty() && c.strPlanePrefix.find(kOutputNameField) == std::string::npos)
+        strError = std::string("--plane-files needs ") + kOutputNameField + " with several inputs";
+    else
+        return true;
+    return false;
+}
+
 bool CheckCombination(const pfCommandLine& c, std::string& strError)
 {
     if (c.bHelp || !c.strListPipl.empty())
         return true;
+    if (c.IsBatch())
+        return CheckBatch(c, strError);
     if (c.strInput.empty() && !c.bAbout)
         strError = "an input PNG is required (see --help)";
     else if (c.bAbout && !c.lstSelectors.empty())
@@ -166,19 +191,23 @@ bool ParseCommandLine(const std::vector<std::string>& lstArgs, pfCommandLine& co
                 return false;
             }
             if (!itOption->second(lstArgs[++i], commandLine)) {
-                strError = "invalid value for " + strArg + ": \"" + lstArgs[i] + "\"";
+                strError = "invalid value for " + strArg + ": \"" + ReadableText(lstArgs[i]) + "\"";
                 return false;
             }
             continue;
         }
         if (strArg.size() > 1 && strArg[0] == '-') {
-            strError = "unknown option " + strArg;
+            strError = "unknown option " + ReadableText(strArg);
             return false;
         }
         lstPositional.push_back(strArg);
     }
+    if (commandLine.IsBatch()) {
+        commandLine.lstInputs = lstPositional;
+        return CheckCombination(commandLine, strError);
+    }
     if (lstPositional.size() > 2) {
-        strError = "at most an input and an output file may be given";
+        strError = "at most an input and an output file may be given (several inputs need --output-dir)";
         return false;
     }
     if (!lstPositional.empty())

@@ -300,7 +300,7 @@ TEST(PiplFormat, EscapesWhatIsNotPrintable)
 TEST(PiplFormat, ListingAMissingFileFailsWithItsName)
 {
     std::ostringstream out, err;
-    EXPECT_EQ(ListPipl("/nonexistent/Corvane.8bf", out, err), 1);
+    EXPECT_EQ(ListPipl("/nonexistent/Corvane.8bf", out, err), 2);
     EXPECT_TRUE(out.str().empty());
     EXPECT_NE(err.str().find("/nonexistent/Corvane.8bf"), std::string::npos);
 }

@@ -96,6 +96,6 @@ TEST(ScriptFile, SavesAndLoadsFilesAndNamesTheFileInErrors)
     EXPECT_EQ(std::get<double>(descriptor.at(0).value), 2.0);
     std::remove(strPath.c_str());
     EXPECT_FALSE(LoadScriptFile(strPath, descriptor, strError));
-    EXPECT_EQ(strError, strPath + ": cannot be opened for reading");
+    EXPECT_EQ(strError, strPath + ": no such file");
     EXPECT_FALSE(SaveScriptFile("/nonexistent-folder/script.txt", descriptor, strError));
 }
