@@ -3,6 +3,7 @@
 #include "CommandLine.h"
 #include "Console.h"
 #include "FileAccess.h"
+#include "ScriptFile.h"
 
 #include <algorithm>
 #include <filesystem>
@@ -17,8 +18,11 @@ namespace {
 std::string Normalised(const std::string& strPath)
 {
     std::error_code error;
-    const fs::path path = fs::weakly_canonical(fs::u8path(strPath), error);
-    return error ? fs::u8path(strPath).lexically_normal().u8string() : path.u8string();
+    const fs::path absolute = fs::absolute(fs::u8path(strPath), error);
+    if (error)
+        return fs::u8path(strPath).lexically_normal().u8string();
+    const fs::path canonical = fs::weakly_canonical(absolute, error);
+    return (error ? absolute : canonical).lexically_normal().u8string();
 }
 
 std::string Counter(std::size_t nIndex, std::size_t nCount)
@@ -97,9 +101,10 @@ int RunBatch(const std::vector<pfBatchFile>& files, const std::function<pfFileRe
         lstFailed.push_back(file.strInput);
         PrintErrorLine(Counter(i, files.size()) + file.strInput + " failed");
         if (result.bCancelled) {
-            if (i + 1 < files.size())
-                PrintErrorLine("corvhost: cancelled; " + std::to_string(files.size() - i - 1) +
-                               " files not processed");
+            std::string strSkipped;
+            for (std::size_t j = i + 1; j < files.size(); ++j)
+                strSkipped += (j == i + 1 ? "; not processed: " : ", ") + files[j].strInput;
+            PrintErrorLine("corvhost: cancelled" + strSkipped);
             break;
         }
     }
@@ -109,4 +114,21 @@ int RunBatch(const std::vector<pfBatchFile>& files, const std::function<pfFileRe
         strSummary += (i == 0 ? "; failed: " : ", ") + lstFailed[i];
     PrintErrorLine(strSummary);
     return nExitStatus;
+}
+
+bool pfBatchPlayback::Load(const std::string& strPath, int16_t nPlayInfo, std::string& strError)
+{
+    m_nPlayInfo = nPlayInfo;
+    m_strSource = strPath;
+    m_bPlaying = !strPath.empty() && LoadScriptFile(strPath, m_Descriptor, strError);
+    return strPath.empty() || m_bPlaying;
+}
+
+void pfBatchPlayback::Adopt(const pfDescriptor& recorded)
+{
+    m_Descriptor = recorded;
+    m_bPlaying = true;
+    m_strSource.clear();
+    if (m_nPlayInfo == plugInDialogDisplay)
+        m_nPlayInfo = plugInDialogDontDisplay;
 }

@@ -4,6 +4,9 @@
 // how it went, a last line how many succeeded.
 #pragma once
 
+#include "DescriptorSuite.h"
+
+#include <cstdint>
 #include <functional>
 #include <string>
 #include <vector>
@@ -36,3 +39,26 @@ struct pfFileResult {
 // Runs every file; the exit status is 0 when all succeeded, else the
 // highest status of any file (2 over 1).
 int RunBatch(const std::vector<pfBatchFile>& files, const std::function<pfFileResult(const pfBatchFile&)>& runFile);
+
+// The descriptor each run plays back. The first run gets the settings file
+// (if any) with the chosen play option; once a run has succeeded, the values
+// the plug-in recorded there play back, without the dialog where it was to
+// be shown, so that a batch asks once and treats every file alike.
+class pfBatchPlayback {
+public:
+    // strPath empty: nothing to play at first.
+    bool Load(const std::string& strPath, int16_t nPlayInfo, std::string& strError);
+
+    const pfDescriptor* Get() const { return m_bPlaying ? &m_Descriptor : nullptr; }
+    int16_t GetPlayInfo() const { return m_nPlayInfo; }
+    // The settings file being played; empty once recorded values replace it.
+    const std::string& GetSource() const { return m_strSource; }
+
+    void Adopt(const pfDescriptor& recorded);
+
+private:
+    pfDescriptor m_Descriptor;
+    bool m_bPlaying = false;
+    int16_t m_nPlayInfo = plugInDialogDisplay;
+    std::string m_strSource;
+};

@@ -225,6 +225,8 @@ data are requested, finish.
 
 Usage:
   corvhost [options] INPUT.png [OUTPUT.png]
+  corvhost [options] --output-dir DIR INPUT.png...
+  corvhost [options] --output PATTERN INPUT.png...
   corvhost --about [options]
   corvhost --list-pipl PLUGIN.8bf
 
@@ -235,6 +237,10 @@ Plug-in:
   --entry NAME           exported entry point to call (Windows; default ENTRYPOINT)
 
 Document:
+  INPUT.png              grey, grey + alpha, RGB, RGBA or palette, 1 to 16 bits,
+                         interlaced or not; a transparent colour (tRNS) becomes
+                         alpha, and depths below 8 bits read as 8-bit. Files
+                         whose checksums fail are refused.
   --mode MODE            grey, rgb, multichannel, cmyk, lab or indexed (default
                          grey for grey PNGs, rgb otherwise). A 16-bit PNG gives the
                          16-bit mode; indexed documents are always 8-bit. Colour
@@ -273,6 +279,24 @@ Output:
                          input's alpha unchanged.
   --plane-files PREFIX   also write plane i as the grey PNG PREFIXi.png
 
+Batch (several inputs in one call):
+  --output-dir DIR       write each INPUT as DIR/NAME.png, NAME being the
+                         input's file name without its extension (DIR is
+                         created if need be)
+  --output PATTERN       write each INPUT to PATTERN with {name} replaced by
+                         NAME, e.g. "out/{name}-dots.png"; --plane-files may
+                         use {name} too
+                         The files run one after another; a file that cannot
+                         be read or written is named and the batch goes on. A
+                         line "[i/n] INPUT -> OUTPUT" (or "[i/n] INPUT failed")
+                         on standard error follows each file, a summary the
+                         last. The plug-in is loaded once. The first run uses
+                         the --play file and play option; its recorded values
+                         then play back for every further file, without the
+                         dialog when the option was show, so a dialog asks
+                         once for the whole batch. Cancelling (the dialog, or
+                         an abort) ends the batch.
+
 Scripting (descriptor text files: one "KEY TYPE VALUE" line per entry,
 e.g. "GAMA float 1.5"; TYPE integer, float or boolean; '#' starts a comment):
   --record FILE          save the descriptor the plug-in left in the record
@@ -300,8 +324,13 @@ exact integer arithmetic; every host value survives the round trip.
 Standard output has one line "selector N result R" per selector call; with
 --show-requests it is preceded by "selector N request in T,L,B,R out T,L,B,R
 mask T,L,B,R", the rectangles the plug-in left requested.
+An entry of the --play file that the plug-in did not take (a key it does
+not read, a value of the wrong type, a value it refused) is named on
+standard error; the output is still written, the exit status is 2.
+
 Exit status: 0 when every selector returned 0; 1 when a selector returned
 anything else (the first such result is named on standard error); 2 for
-usage, file and loading errors.
+usage, file and loading errors, files too large for memory, and settings not
+taken. In batch mode the highest status of any file (0 when all succeeded).
 )";
 }

@@ -19,13 +19,21 @@ struct pfMemorySource {
     std::size_t nPos;
 };
 
+constexpr const char* kEndsEarly = "the file ends too early";
+
 void PNGCBAPI ReadFromMemory(png_structp pPng, png_bytep pOut, png_size_t nLength)
 {
     auto* pSource = static_cast<pfMemorySource*>(png_get_io_ptr(pPng));
     if (nLength > pSource->nSize - pSource->nPos)
-        png_error(pPng, "the file ends too early");
+        png_error(pPng, kEndsEarly);
     std::memcpy(pOut, pSource->pBytes + pSource->nPos, nLength);
     pSource->nPos += nLength;
+}
+
+void PNGCBAPI ReadFromFile(png_structp pPng, png_bytep pOut, png_size_t nLength)
+{
+    if (std::fread(pOut, 1, nLength, static_cast<std::FILE*>(png_get_io_ptr(pPng))) != nLength)
+        png_error(pPng, kEndsEarly);
 }
 
 class PngReadStruct {
@@ -251,7 +259,7 @@ bool ReadPngRows(const std::string& strPath, const pfPngLayoutSink& onLayout, co
         return false;
     PngReadStruct png;
     if (png.IsValid()) {
-        png_init_io(png.Png(), pFile.get());
+        png_set_read_fn(png.Png(), pFile.get(), ReadFromFile);
         if (Decode(png, nSize, onLayout, onRow, strError))
             return true;
     } else {

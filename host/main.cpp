@@ -94,50 +94,13 @@ pfRecordOptions RecordOptions(const pfCommandLine& c, const pfDocumentFormat& fo
     return options;
 }
 
-// The descriptor each run plays back. The first run gets the --play file
-// (if any) with the chosen play option; once a run has succeeded, the values
-// the plug-in recorded there play back, without the dialog where it was to
-// be shown, so that a batch asks once and treats every file alike.
-class Playback {
-public:
-    bool Load(const pfCommandLine& c, std::string& strError)
-    {
-        m_nPlayInfo = c.nPlayInfo;
-        m_strSource = c.strPlay;
-        if (c.strPlay.empty())
-            return true;
-        m_bPlaying = LoadScriptFile(c.strPlay, m_Descriptor, strError);
-        return m_bPlaying;
-    }
-
-    const pfDescriptor* Get() const { return m_bPlaying ? &m_Descriptor : nullptr; }
-    int16_t GetPlayInfo() const { return m_nPlayInfo; }
-    // The settings file being played, empty once recorded values replace it.
-    const std::string& GetSource() const { return m_strSource; }
-
-    void Adopt(const pfDescriptor& recorded)
-    {
-        m_Descriptor = recorded;
-        m_bPlaying = true;
-        m_strSource.clear();
-        if (m_nPlayInfo == plugInDialogDisplay)
-            m_nPlayInfo = plugInDialogDontDisplay;
-    }
-
-private:
-    pfDescriptor m_Descriptor;
-    bool m_bPlaying = false;
-    int16_t m_nPlayInfo = plugInDialogDisplay;
-    std::string m_strSource;
-};
-
 // The descriptor parameters of a run: the suites, the play option and the
 // played-back descriptor, or nothing with --omit descriptor.
 class Scripting {
 public:
     Scripting(const pfCommandLine& c, pfHandleSuite& handles) : m_CommandLine(c), m_Suite(handles) {}
 
-    void Prepare(pfHostRecord& record, const Playback& playback)
+    void Prepare(pfHostRecord& record, const pfBatchPlayback& playback)
     {
         if (m_CommandLine.bOmitDescriptor)
             return;
@@ -150,7 +113,7 @@ public:
 
     // Says on standard error which played entries the plug-in did not take;
     // false if any.
-    bool ReportUntaken(const Playback& playback) const
+    bool ReportUntaken(const pfBatchPlayback& playback) const
     {
         if (!playback.Get() || playback.GetSource().empty())
             return true;
@@ -206,13 +169,13 @@ struct Session {
     pfHostWindow window;
     pfDialogWatcher watcher;
     pfPluginLoader loader;
-    Playback playback;
+    pfBatchPlayback playback;
 };
 
 bool StartSession(const pfCommandLine& c, Session& session, std::string& strError)
 {
     if (!CheckPlatformOptions(c, strError) || !ApplyLogfileOption(c, strError) ||
-        !session.playback.Load(c, strError))
+        !session.playback.Load(c.strPlay, c.nPlayInfo, strError))
         return false;
     if (c.bAnswerDialogs && !session.watcher.Start(strError))
         return false;
