@@ -12,7 +12,7 @@ namespace {
 // at most about 1032 n bytes of scanlines.
 constexpr uint64_t kMaxInflateRatio = 1032;
 
-// Where libpng takes its bytes from: a file or memory.
+// PNG bytes held in memory, read from the front.
 struct pfMemorySource {
     const uint8_t* pBytes;
     std::size_t nSize;

@@ -17,11 +17,15 @@ constexpr png_size_t kCompressionBuffer = 256 * 1024;
 void PNGCBAPI WriteToMemory(png_structp pPng, png_bytep pData, png_size_t nLength)
 {
     auto* pBytes = static_cast<std::vector<uint8_t>*>(png_get_io_ptr(pPng));
+    bool bStored = true;
     try {
         pBytes->insert(pBytes->end(), pData, pData + nLength);
     } catch (const std::bad_alloc&) {
-        png_error(pPng, "out of memory");
+        bStored = false;
     }
+    // The jump out of libpng must not leave from inside the handler.
+    if (!bStored)
+        png_error(pPng, "out of memory");
 }
 
 void PNGCBAPI FlushNothing(png_structp) {}

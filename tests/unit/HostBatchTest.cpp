@@ -30,7 +30,8 @@ TEST(HostBatch, OutputNamesTakeEachInputsNameWithoutItsExtension)
 
 TEST(HostBatch, RefusesOutputsThatCollideOrReplaceAnInput)
 {
-    EXPECT_EQ(Refusal({"x/a.png", "y/a.png"}, "out/{name}.png"), "x/a.png and y/a.png would both be written to out/a.png");
+    EXPECT_EQ(Refusal({"x/a.png", "y/a.png"}, "out/{name}.png"),
+              "x/a.png and y/a.png would both be written to out/a.png");
     EXPECT_EQ(Refusal({"a.png"}, "./{name}.png"), "./a.png would replace the input a.png");
 }
 
