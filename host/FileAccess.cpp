@@ -43,15 +43,24 @@ pfFilePtr OpenForReading(const std::string& strPath, uint64_t& nSize, std::strin
         strError = strPath + ": is a folder, not a file";
         return nullptr;
     }
-    if (!fs::is_regular_file(status)) {
-        strError = strPath + ": not a regular file";
-        return nullptr;
-    }
-    nSize = fs::file_size(PathOf(strPath), error);
+    nSize = fs::is_regular_file(status) ? fs::file_size(PathOf(strPath), error) : kUnknownFileSize;
     pfFilePtr pFile(error ? nullptr : Open(strPath, false));
     if (!pFile)
         strError = strPath + ": cannot be opened for reading";
     return pFile;
+}
+
+bool ReadToEnd(std::FILE* pFile, uint64_t nMaxBytes, std::vector<uint8_t>& bytes)
+{
+    std::vector<uint8_t> contents;
+    uint8_t block[65536];
+    for (std::size_t nRead; (nRead = std::fread(block, 1, sizeof block, pFile)) > 0;) {
+        if (contents.size() + nRead > nMaxBytes)
+            return false;
+        contents.insert(contents.end(), block, block + nRead);
+    }
+    bytes = std::move(contents);
+    return true;
 }
 
 bool ReadWholeFile(const std::string& strPath, uint64_t nMaxBytes, std::vector<uint8_t>& bytes,
@@ -61,17 +70,14 @@ bool ReadWholeFile(const std::string& strPath, uint64_t nMaxBytes, std::vector<u
     const pfFilePtr pFile = OpenForReading(strPath, nSize, strError);
     if (!pFile)
         return false;
-    if (nSize > nMaxBytes) {
-        strError = strPath + ": too large (" + std::to_string(nSize) + " bytes; at most " +
-                   std::to_string(nMaxBytes) + " are read)";
+    if ((nSize != kUnknownFileSize && nSize > nMaxBytes) || !ReadToEnd(pFile.get(), nMaxBytes, bytes)) {
+        strError = strPath + ": too large (more than " + std::to_string(nMaxBytes) + " bytes)";
         return false;
     }
-    std::vector<uint8_t> contents(static_cast<std::size_t>(nSize));
-    if (std::fread(contents.data(), 1, contents.size(), pFile.get()) != contents.size()) {
+    if (std::ferror(pFile.get())) {
         strError = strPath + ": cannot be read";
         return false;
     }
-    bytes = std::move(contents);
     return true;
 }
 

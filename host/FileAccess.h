@@ -14,9 +14,15 @@ struct pfFileCloser {
 };
 using pfFilePtr = std::unique_ptr<std::FILE, pfFileCloser>;
 
-// A regular file opened for binary reading, with its size; null with a
-// message naming the path otherwise.
+// The size of files that only tell it by being read: pipes and devices.
+constexpr uint64_t kUnknownFileSize = UINT64_MAX;
+
+// A file opened for binary reading, with its size; null with a message
+// naming the path for folders and what cannot be opened.
 pfFilePtr OpenForReading(const std::string& strPath, uint64_t& nSize, std::string& strError);
+
+// The rest of an open file, if it holds at most nMaxBytes.
+bool ReadToEnd(std::FILE* pFile, uint64_t nMaxBytes, std::vector<uint8_t>& bytes);
 
 // The whole file; files above nMaxBytes are refused as too large.
 bool ReadWholeFile(const std::string& strPath, uint64_t nMaxBytes, std::vector<uint8_t>& bytes,

@@ -12,6 +12,9 @@ namespace {
 // at most about 1032 n bytes of scanlines.
 constexpr uint64_t kMaxInflateRatio = 1032;
 
+// A pipe is read into memory first, to learn its size.
+constexpr uint64_t kMaxPipedBytes = uint64_t(1) << 30;
+
 // PNG bytes held in memory, read from the front.
 struct pfMemorySource {
     const uint8_t* pBytes;
@@ -257,6 +260,17 @@ bool ReadPngRows(const std::string& strPath, const pfPngLayoutSink& onLayout, co
     const pfFilePtr pFile = OpenForReading(strPath, nSize, strError);
     if (!pFile)
         return false;
+    if (nSize == kUnknownFileSize) {
+        std::vector<uint8_t> bytes;
+        if (!ReadToEnd(pFile.get(), kMaxPipedBytes, bytes)) {
+            strError = strPath + ": too large (more than " + std::to_string(kMaxPipedBytes) + " bytes)";
+            return false;
+        }
+        if (DecodePngRows(bytes.data(), bytes.size(), onLayout, onRow, strError))
+            return true;
+        strError = strPath + ": " + strError;
+        return false;
+    }
     PngReadStruct png;
     if (png.IsValid()) {
         png_set_read_fn(png.Png(), pFile.get(), ReadFromFile);

@@ -48,11 +48,11 @@ class Host(unittest.TestCase):
             f.write(data)
         return self.path(name)
 
-    def run_host(self, *args, memory_limit=None):
+    def run_host(self, *args, memory_limit=None, stdin=None):
         def limit():
             resource.setrlimit(resource.RLIMIT_AS, (memory_limit, memory_limit))
         result = subprocess.run([self.corvhost, "--quiet"] + list(args), capture_output=True, text=True,
-                                timeout=300, preexec_fn=limit if memory_limit else None)
+                                timeout=300, preexec_fn=limit if memory_limit else None, stdin=stdin)
         return hostlib.Result(result.returncode, result.stdout, result.stderr)
 
     def assertRefused(self, result, *fragments):
@@ -116,6 +116,15 @@ class Batch(Host):
         self.assertEqual(result.code, 1, str(result))
         self.assertIn("corvhost: cancelled; not processed: %s" % c, result.stderr.splitlines())
         self.assertFalse(os.path.exists(self.path("out", "c.png")))
+
+    def test_a_picture_may_come_through_a_pipe(self):
+        a, _, _, _ = self.inputs()
+        with open(a, "rb") as piped:
+            result = self.run_host("/dev/stdin", self.path("piped.png"), stdin=piped)
+        self.assertEqual(result.code, 0, str(result))
+        self.assertEqual(self.run_host(a, self.path("direct.png")).code, 0)
+        self.assertEqual(hostlib.read_png_pixels(self.path("piped.png")),
+                         hostlib.read_png_pixels(self.path("direct.png")))
 
     def test_settings_the_plug_in_did_not_take_are_named_once_and_fail_the_call(self):
         a, _, c, _ = self.inputs()
