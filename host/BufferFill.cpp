@@ -61,13 +61,31 @@ void StoreSample(uint8_t* pSample, int nSampleBytes, uint16_t nValue)
         *pSample = uint8_t(nValue);
 }
 
-uint16_t LoadSample(const uint8_t* pSample, int nSampleBytes)
+// nCount runs of nBytes, stepping nFromStep and nToStep bytes: a pixel's
+// planes from one interleaved layout into another.
+void CopyPixels(const uint8_t* pFrom, std::size_t nFromStep, uint8_t* pTo, std::size_t nToStep, std::size_t nBytes,
+                int nCount)
 {
-    if (nSampleBytes == 1)
-        return *pSample;
-    uint16_t nValue = 0;
-    std::memcpy(&nValue, pSample, 2);
-    return nValue;
+    if (nFromStep == nBytes && nToStep == nBytes) {
+        std::memcpy(pTo, pFrom, nBytes * std::size_t(nCount));
+        return;
+    }
+    for (int i = 0; i < nCount; ++i, pFrom += nFromStep, pTo += nToStep)
+        std::memcpy(pTo, pFrom, nBytes);
+}
+
+// One buffer row sample by sample, for rows that reach outside the image.
+void FillPaddedRow(const pfDocument& source, const pfBufferRequest& request, int y, uint8_t* pRow)
+{
+    const int nSampleBytes = source.GetSampleBytes();
+    const int nPlanes = PlaneCount(request);
+    for (int nColumn = 0; nColumn < Width(request.rect); ++nColumn) {
+        const int x = (request.rect.left + nColumn) * request.nRate;
+        for (int p = 0; p < nPlanes; ++p) {
+            const uint16_t nValue = SampleAt(source, request.nLoPlane + p, x, y, request.nPadding);
+            StoreSample(pRow + (std::size_t(nColumn) * nPlanes + p) * nSampleBytes, nSampleBytes, nValue);
+        }
+    }
 }
 
 } // namespace
@@ -84,7 +102,7 @@ int SamplingStep(Fixed nRate)
     return std::max(1, int(nRate >> 16));
 }
 
-OSErr FillBuffer(const pfDocument& source, const pfBufferRequest& request, std::vector<uint8_t>& buffer,
+OSErr FillBuffer(const pfDocument& source, const pfBufferRequest& request, pfLargeBuffer& buffer,
                  int32_t& nRowBytes)
 {
     if (request.nLoPlane < 0 || request.nHiPlane < request.nLoPlane || request.nHiPlane >= source.GetPlanes() ||
@@ -98,38 +116,40 @@ OSErr FillBuffer(const pfDocument& source, const pfBufferRequest& request, std::
     if (nWideRowBytes * Height(request.rect) > kMaxBufferBytes)
         return memFullErr;
     nRowBytes = int32_t(nWideRowBytes);
-    const int nSampleBytes = source.GetSampleBytes();
-    const int nPlanes = PlaneCount(request);
-    buffer.assign(std::size_t(nRowBytes) * Height(request.rect), 0);
+    const bool bInside = !ReachesOutside(source, request);
+    const std::size_t nSampleBytes = std::size_t(source.GetSampleBytes());
+    const std::size_t nBufferPixelBytes = std::size_t(PlaneCount(request)) * nSampleBytes;
+    buffer.Reset(std::size_t(nRowBytes) * Height(request.rect));
+    const std::size_t nDataBytes = std::size_t(Width(request.rect)) * nBufferPixelBytes;
     for (int nRow = 0; nRow < Height(request.rect); ++nRow) {
-        uint8_t* pRow = buffer.data() + std::size_t(nRow) * nRowBytes;
+        uint8_t* pRow = buffer.Data() + std::size_t(nRow) * nRowBytes;
         const int y = (request.rect.top + nRow) * request.nRate;
-        for (int nColumn = 0; nColumn < Width(request.rect); ++nColumn) {
-            const int x = (request.rect.left + nColumn) * request.nRate;
-            for (int p = 0; p < nPlanes; ++p) {
-                const uint16_t nValue = SampleAt(source, request.nLoPlane + p, x, y, request.nPadding);
-                StoreSample(pRow + (std::size_t(nColumn) * nPlanes + p) * nSampleBytes, nSampleBytes, nValue);
-            }
+        std::memset(pRow + nDataBytes, 0, std::size_t(nRowBytes) - nDataBytes);
+        if (!bInside) {
+            FillPaddedRow(source, request, y, pRow);
+            continue;
         }
+        const std::size_t nLeft = std::size_t(request.rect.left) * request.nRate;
+        const uint8_t* pFrom = source.Row(y) + nLeft * source.GetPixelBytes() + request.nLoPlane * nSampleBytes;
+        CopyPixels(pFrom, source.GetPixelBytes() * request.nRate, pRow, nBufferPixelBytes, nBufferPixelBytes,
+                   Width(request.rect));
     }
     return noErr;
 }
 
-void CommitBuffer(pfDocument& target, const pfBufferRequest& request, const std::vector<uint8_t>& buffer,
+void CommitBuffer(pfDocument& target, const pfBufferRequest& request, const pfLargeBuffer& buffer,
                   int32_t nRowBytes)
 {
-    const int nSampleBytes = target.GetSampleBytes();
-    const int nPlanes = PlaneCount(request);
-    for (int nRow = 0; nRow < Height(request.rect); ++nRow) {
-        const uint8_t* pRow = buffer.data() + std::size_t(nRow) * nRowBytes;
-        const int y = request.rect.top + nRow;
-        for (int nColumn = 0; nColumn < Width(request.rect); ++nColumn) {
-            const int x = request.rect.left + nColumn;
-            if (!target.Contains(x, y))
-                continue;
-            for (int p = 0; p < nPlanes; ++p)
-                target.Set(request.nLoPlane + p, x, y,
-                           LoadSample(pRow + (std::size_t(nColumn) * nPlanes + p) * nSampleBytes, nSampleBytes));
-        }
+    const std::size_t nSampleBytes = std::size_t(target.GetSampleBytes());
+    const std::size_t nBufferPixelBytes = std::size_t(PlaneCount(request)) * nSampleBytes;
+    const int nLeft = std::max<int>(request.rect.left, 0);
+    const int nRight = std::min<int>(request.rect.right, target.GetWidth());
+    const int nTop = std::max<int>(request.rect.top, 0);
+    const int nBottom = std::min<int>(request.rect.bottom, target.GetHeight());
+    for (int y = nTop; y < nBottom && nLeft < nRight; ++y) {
+        const uint8_t* pFrom = buffer.Data() + std::size_t(y - request.rect.top) * nRowBytes +
+                               std::size_t(nLeft - request.rect.left) * nBufferPixelBytes;
+        uint8_t* pTo = target.Row(y) + std::size_t(nLeft) * target.GetPixelBytes() + request.nLoPlane * nSampleBytes;
+        CopyPixels(pFrom, nBufferPixelBytes, pTo, target.GetPixelBytes(), nBufferPixelBytes, nRight - nLeft);
     }
 }

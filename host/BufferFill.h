@@ -3,10 +3,10 @@
 #pragma once
 
 #include "Document.h"
+#include "LargeBuffer.h"
 #include "framework/HostInterface.h"
 
 #include <cstdint>
-#include <vector>
 
 // Buffer rows are padded to a multiple of this many bytes (with zeros), so a
 // plug-in must step by the row bytes it is given.
@@ -33,9 +33,9 @@ int SamplingStep(Fixed nRate);
 // that value, -1 repeats the nearest edge pixel, -2 leaves zeros, -3 (or
 // anything else out of range) makes a request reaching outside the image
 // fail with paramErr. Invalid plane ranges fail with paramErr too.
-OSErr FillBuffer(const pfDocument& source, const pfBufferRequest& request, std::vector<uint8_t>& buffer,
+OSErr FillBuffer(const pfDocument& source, const pfBufferRequest& request, pfLargeBuffer& buffer,
                  int32_t& nRowBytes);
 
 // Writes the in-image part of a buffer filled at rate 1 back.
-void CommitBuffer(pfDocument& target, const pfBufferRequest& request, const std::vector<uint8_t>& buffer,
+void CommitBuffer(pfDocument& target, const pfBufferRequest& request, const pfLargeBuffer& buffer,
                   int32_t nRowBytes);

@@ -1,7 +1,7 @@
 #include "CommandLine.h"
 
+#include "MessageText.h"
 #include "UiScript.h"
-
 #include "ScriptFile.h"
 
 #include <functional>
@@ -113,6 +113,12 @@ const std::map<std::string, ValueHandler>& ValueOptions()
              return true;
          }},
         {"--plane-files", [](const std::string& v, pfCommandLine& c) { c.strPlanePrefix = v; return !v.empty(); }},
+        {"--output-dir",
+         [](const std::string& v, pfCommandLine& c) {
+             c.strOutputPattern = v + "/" + kOutputNameField + ".png";
+             return !v.empty() && v.find(kOutputNameField) == std::string::npos;
+         }},
+        {"--output", [](const std::string& v, pfCommandLine& c) { c.strOutputPattern = v; return !v.empty(); }},
         {"--record", [](const std::string& v, pfCommandLine& c) { c.strRecord = v; return !v.empty(); }},
         {"--play", [](const std::string& v, pfCommandLine& c) { c.strPlay = v; return !v.empty(); }},
         {"--play-option", [](const std::string& v, pfCommandLine& c) { return PlayOption(v, c.nPlayInfo); }},
@@ -146,10 +152,28 @@ const std::map<std::string, ValueHandler>& ValueOptions()
     return options;
 }
 
+bool CheckBatch(const pfCommandLine& c, std::string& strError)
+{
+    const bool bSeveral = c.lstInputs.size() > 1;
+    if (c.lstInputs.empty())
+        strError = "--output-dir and --output need at least one input PNG";
+    else if (c.bAbout)
+        strError = "--about takes no input files";
+    else if (bSeveral && c.strOutputPattern.find(kOutputNameField) == std::string::npos)
+        strError = std::string("--output needs ") + kOutputNameField + " with several inputs";
+    else if (bSeveral && !c.strPlanePrefix.empty() && c.strPlanePrefix.find(kOutputNameField) == std::string::npos)
+        strError = std::string("--plane-files needs ") + kOutputNameField + " with several inputs";
+    else
+        return true;
+    return false;
+}
+
 bool CheckCombination(const pfCommandLine& c, std::string& strError)
 {
     if (c.bHelp || !c.strListPipl.empty())
         return true;
+    if (c.IsBatch())
+        return CheckBatch(c, strError);
     if (c.strInput.empty() && !c.bAbout)
         strError = "an input PNG is required (see --help)";
     else if (c.bAbout && !c.lstSelectors.empty())
@@ -186,19 +210,23 @@ bool ParseCommandLine(const std::vector<std::string>& lstArgs, pfCommandLine& co
                 return false;
             }
             if (!itOption->second(lstArgs[++i], commandLine)) {
-                strError = "invalid value for " + strArg + ": \"" + lstArgs[i] + "\"";
+                strError = "invalid value for " + strArg + ": \"" + ReadableText(lstArgs[i]) + "\"";
                 return false;
             }
             continue;
         }
         if (strArg.size() > 1 && strArg[0] == '-') {
-            strError = "unknown option " + strArg;
+            strError = "unknown option " + ReadableText(strArg);
             return false;
         }
         lstPositional.push_back(strArg);
     }
+    if (commandLine.IsBatch()) {
+        commandLine.lstInputs = lstPositional;
+        return CheckCombination(commandLine, strError);
+    }
     if (lstPositional.size() > 2) {
-        strError = "at most an input and an output file may be given";
+        strError = "at most an input and an output file may be given (several inputs need --output-dir)";
         return false;
     }
     if (!lstPositional.empty())
@@ -216,6 +244,8 @@ data are requested, finish.
 
 Usage:
   corvhost [options] INPUT.png [OUTPUT.png]
+  corvhost [options] --output-dir DIR INPUT.png...
+  corvhost [options] --output PATTERN INPUT.png...
   corvhost --about [options]
   corvhost --list-pipl PLUGIN.8bf
 
@@ -226,6 +256,10 @@ Plug-in:
   --entry NAME           exported entry point to call (Windows; default ENTRYPOINT)
 
 Document:
+  INPUT.png              grey, grey + alpha, RGB, RGBA or palette, 1 to 16 bits,
+                         interlaced or not; a transparent colour (tRNS) becomes
+                         alpha, and depths below 8 bits read as 8-bit. Files
+                         whose checksums fail are refused.
   --mode MODE            grey, rgb, multichannel, cmyk, lab or indexed (default
                          grey for grey PNGs, rgb otherwise). A 16-bit PNG gives the
                          16-bit mode; indexed documents are always 8-bit. Colour
@@ -269,6 +303,24 @@ Output:
                          input's alpha unchanged.
   --plane-files PREFIX   also write plane i as the grey PNG PREFIXi.png
 
+Batch (several inputs in one call):
+  --output-dir DIR       write each INPUT as DIR/NAME.png, NAME being the
+                         input's file name without its extension (DIR is
+                         created if need be)
+  --output PATTERN       write each INPUT to PATTERN with {name} replaced by
+                         NAME, e.g. "out/{name}-dots.png"; --plane-files may
+                         use {name} too
+                         The files run one after another; a file that cannot
+                         be read or written is named and the batch goes on. A
+                         line "[i/n] INPUT -> OUTPUT" (or "[i/n] INPUT failed")
+                         on standard error follows each file, a summary the
+                         last. The plug-in is loaded once. The first run uses
+                         the --play file and play option; its recorded values
+                         then play back for every further file, without the
+                         dialog when the option was show, so a dialog asks
+                         once for the whole batch. Cancelling (the dialog, or
+                         an abort) ends the batch.
+
 Scripting (descriptor text files: one "KEY TYPE VALUE" line per entry,
 e.g. "GAMA float 1.5"; TYPE integer, float or boolean; '#' starts a comment):
   --record FILE          save the descriptor the plug-in left in the record
@@ -298,9 +350,15 @@ exact integer arithmetic; every host value survives the round trip.
 Standard output has one line "selector N result R" per selector call; with
 --show-requests it is preceded by "selector N request in T,L,B,R out T,L,B,R
 mask T,L,B,R", the rectangles the plug-in left requested.
+An entry of the --play file that the plug-in did not take (a key it does
+not read, a value of the wrong type, a value it refused) is named on
+standard error; the output is still written, the exit status is 2.
+
 Exit status: 0 when every selector returned 0; 1 when a selector returned
 anything else (the first such result is named on standard error); 2 for
-usage, file and loading errors; 3 when a dialog script failed.
+usage, file and loading errors, files too large for memory, and settings not
+taken; 3 when a dialog script failed. In batch mode the highest status of
+any file (0 when all succeeded).
 
 )" + UiScriptHelp();
 }

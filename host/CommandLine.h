@@ -11,10 +11,18 @@
 // What platformData hands the plug-in as the host's main window.
 enum class pfHostWindowKind { Normal, None, Stale };
 
+// Where each input's output goes in batch mode: {name} stands for the
+// input's file name without its extension.
+constexpr const char* kOutputNameField = "{name}";
+
 struct pfCommandLine {
     bool bHelp = false;
     std::string strInput;
     std::string strOutput;
+    // Batch mode (--output-dir or --output): every input and the pattern.
+    std::vector<std::string> lstInputs;
+    std::string strOutputPattern;
+    bool IsBatch() const { return !strOutputPattern.empty(); }
     std::string strPlanePrefix;
     std::string strMask;
     std::string strPlugin;

@@ -267,6 +267,7 @@ PIReadDescriptor pfDescriptorSuite::OpenRead(Handle hDescriptor, DescriptorKeyID
     if (hDescriptor && !ReadHandle(hDescriptor, pReader->entries))
         return nullptr;
     pReader->pExpectedKeys = pExpectedKeys;
+    pReader->reads.resize(pReader->entries.size());
     PIReadDescriptor token = pReader.get();
     m_Readers.emplace(token, std::move(pReader));
     return token;
@@ -278,6 +279,7 @@ OSErr pfDescriptorSuite::CloseRead(PIReadDescriptor token)
     if (!pReader)
         return paramErr;
     const OSErr nError = pReader->nError;
+    m_LastReads = pReader->reads;
     m_Readers.erase(token);
     return nError;
 }
@@ -310,6 +312,9 @@ template <typename T> OSErr pfDescriptorSuite::GetCurrent(PIReadDescriptor token
         nError = pValue ? noErr : kDescriptorUnsupported;
         if (pValue)
             value = *pValue;
+        pfEntryRead& read = pReader->reads[std::size_t(pReader->pCurrent - pReader->entries.data())];
+        read.requested = pfDescriptorEntry{0, T{}}.GetType();
+        read.bTaken = read.bTaken || pValue != nullptr;
     }
     if (nError != noErr && pReader->nError == noErr)
         pReader->nError = nError;

@@ -27,6 +27,13 @@ struct pfDescriptorEntry {
 
 using pfDescriptor = std::vector<pfDescriptorEntry>;
 
+// What the plug-in did with one entry of a descriptor it read: the value
+// type it asked for (0 if it asked for none) and whether it got the value.
+struct pfEntryRead {
+    DescType requested = 0;
+    bool bTaken = false;
+};
+
 // The error the unsupported procedures and type mismatches answer with.
 constexpr OSErr kDescriptorUnsupported = errPlugInHostInsufficient;
 
@@ -65,6 +72,10 @@ public:
     // Readers and writers the plug-in opened and has not closed.
     std::size_t OpenTokens() const { return m_Readers.size() + m_Writers.size(); }
 
+    // One record per entry of the descriptor the plug-in read and closed
+    // last; empty when it closed none.
+    const std::vector<pfEntryRead>& GetLastReads() const { return m_LastReads; }
+
 private:
     struct Reader {
         pfDescriptor entries;
@@ -72,6 +83,7 @@ private:
         const pfDescriptorEntry* pCurrent = nullptr;
         DescriptorKeyID* pExpectedKeys = nullptr;
         OSErr nError = noErr; // the first error seen, reported at close
+        std::vector<pfEntryRead> reads; // one per entry
     };
     struct Writer {
         pfDescriptor entries;
@@ -86,6 +98,7 @@ private:
     WriteDescriptorProcs m_WriteProcs{};
     std::map<PIReadDescriptor, std::unique_ptr<Reader>> m_Readers;
     std::map<PIWriteDescriptor, std::unique_ptr<Writer>> m_Writers;
+    std::vector<pfEntryRead> m_LastReads;
     pfDescriptorSuite* m_pPrevious = nullptr;
 };
 

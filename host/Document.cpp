@@ -15,18 +15,25 @@ uint16_t HostToPng16(uint16_t nHost)
 }
 
 pfDocument::pfDocument(int nWidth, int nHeight, int nPlanes, int nDepth)
-    : m_nWidth(nWidth), m_nHeight(nHeight), m_nDepth(nDepth),
-      m_lstPlanes(std::size_t(nPlanes), std::vector<uint16_t>(std::size_t(nWidth) * nHeight))
+    : m_nWidth(nWidth), m_nHeight(nHeight), m_nPlanes(nPlanes), m_nDepth(nDepth),
+      m_Samples(static_cast<std::size_t>(BytesFor(nWidth, nHeight, nPlanes, nDepth)))
 {
+}
+
+uint64_t pfDocument::BytesFor(int nWidth, int nHeight, int nPlanes, int nDepth)
+{
+    return uint64_t(nWidth) * uint64_t(nHeight) * uint64_t(nPlanes) * (nDepth == 16 ? 2 : 1);
 }
 
 void pfDocument::Fill(int nPlane, uint16_t nValue)
 {
-    std::fill(m_lstPlanes[nPlane].begin(), m_lstPlanes[nPlane].end(), nValue);
+    for (int y = 0; y < m_nHeight; ++y)
+        for (int x = 0; x < m_nWidth; ++x)
+            Set(nPlane, x, y, nValue);
 }
 
 bool pfDocument::operator==(const pfDocument& other) const
 {
-    return m_nWidth == other.m_nWidth && m_nHeight == other.m_nHeight && m_nDepth == other.m_nDepth &&
-           m_lstPlanes == other.m_lstPlanes;
+    return m_nWidth == other.m_nWidth && m_nHeight == other.m_nHeight && m_nPlanes == other.m_nPlanes &&
+           m_nDepth == other.m_nDepth && m_Samples == other.m_Samples;
 }

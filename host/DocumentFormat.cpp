@@ -77,50 +77,75 @@ pfDocumentFormat DescribeDocument(const pfDocumentOptions& options, int nPngDept
     return format;
 }
 
+void StorePngRow(pfDocument& document, const pfDocumentFormat& format, const pfPngLayout& png, int y,
+                 const uint16_t* pRow)
+{
+    const bool bPngAlpha = png.nChannels == 2 || png.nChannels == 4;
+    const int nColorChannels = bPngAlpha ? png.nChannels - 1 : png.nChannels;
+    for (int x = 0; x < png.nWidth; ++x, pRow += png.nChannels) {
+        for (int nPlane = 0; nPlane < format.nColorPlanes; ++nPlane)
+            document.Set(nPlane, x, y, PngToHost(pRow[nPlane % nColorChannels], png.nBitDepth, format.nDepth));
+        if (format.bTransparency)
+            document.Set(format.nColorPlanes, x, y,
+                         bPngAlpha ? PngToHost(pRow[png.nChannels - 1], png.nBitDepth, format.nDepth)
+                                   : document.GetMaxValue());
+    }
+}
+
 pfDocument DocumentFromPng(const pfPngImage& png, const pfDocumentFormat& format)
 {
     pfDocument document(png.nWidth, png.nHeight, format.TotalPlanes(), format.nDepth);
-    const int nColorChannels = png.ColorChannels();
-    for (int nPlane = 0; nPlane < format.nColorPlanes; ++nPlane) {
-        const int nChannel = nPlane % nColorChannels;
-        for (int y = 0; y < png.nHeight; ++y)
-            for (int x = 0; x < png.nWidth; ++x)
-                document.Set(nPlane, x, y, PngToHost(png.At(x, y, nChannel), png.nBitDepth, format.nDepth));
-    }
-    if (!format.bTransparency)
-        return document;
-    const int nAlphaPlane = format.nColorPlanes;
-    if (!png.HasAlpha()) {
-        document.Fill(nAlphaPlane, document.GetMaxValue());
-        return document;
-    }
     for (int y = 0; y < png.nHeight; ++y)
-        for (int x = 0; x < png.nWidth; ++x)
-            document.Set(nAlphaPlane, x, y, PngToHost(png.At(x, y, png.nChannels - 1), png.nBitDepth, format.nDepth));
+        StorePngRow(document, format, png.Layout(), y, png.Row(y));
     return document;
 }
 
-pfPngImage DocumentToPng(const pfDocument& document, const pfDocumentFormat& format, const pfPngImage& input)
+pfPngImage AlphaOfPng(const pfPngImage& png)
 {
-    pfPngImage png;
-    png.nWidth = document.GetWidth();
-    png.nHeight = document.GetHeight();
-    png.nBitDepth = input.nBitDepth;
+    pfPngImage alpha;
+    if (!png.HasAlpha())
+        return alpha;
+    alpha.nWidth = png.nWidth;
+    alpha.nHeight = png.nHeight;
+    alpha.nBitDepth = png.nBitDepth;
+    alpha.nChannels = 1;
+    alpha.samples.resize(std::size_t(png.nWidth) * png.nHeight);
+    for (std::size_t i = 0; i < alpha.samples.size(); ++i)
+        alpha.samples[i] = png.samples[i * png.nChannels + png.nChannels - 1];
+    return alpha;
+}
+
+pfPngLayout OutputLayout(const pfDocument& document, const pfDocumentFormat& format, int nPngDepth,
+                         const pfPngImage& inputAlpha)
+{
     const int nColorChannels = format.nColorPlanes >= 3 ? 3 : 1;
-    const bool bAlpha = format.bTransparency || input.HasAlpha();
-    png.nChannels = nColorChannels + (bAlpha ? 1 : 0);
-    png.samples.resize(std::size_t(png.nWidth) * png.nHeight * png.nChannels);
-    for (int y = 0; y < png.nHeight; ++y) {
-        for (int x = 0; x < png.nWidth; ++x) {
-            for (int c = 0; c < nColorChannels; ++c)
-                png.At(x, y, c) = HostToPng(document.Get(c, x, y), format.nDepth, png.nBitDepth);
-            if (format.bTransparency)
-                png.At(x, y, nColorChannels) =
-                    HostToPng(document.Get(format.nColorPlanes, x, y), format.nDepth, png.nBitDepth);
-            else if (bAlpha)
-                png.At(x, y, nColorChannels) = input.At(x, y, input.nChannels - 1);
-        }
+    const bool bAlpha = format.bTransparency || inputAlpha.nChannels == 1;
+    return {document.GetWidth(), document.GetHeight(), nColorChannels + (bAlpha ? 1 : 0), nPngDepth};
+}
+
+void LoadPngRow(const pfDocument& document, const pfDocumentFormat& format, const pfPngLayout& png,
+                const pfPngImage& inputAlpha, int y, uint16_t* pRow)
+{
+    const int nColorChannels = format.nColorPlanes >= 3 ? 3 : 1;
+    const bool bInputAlpha = !format.bTransparency && png.nChannels > nColorChannels;
+    for (int x = 0; x < png.nWidth; ++x, pRow += png.nChannels) {
+        for (int c = 0; c < nColorChannels; ++c)
+            pRow[c] = HostToPng(document.Get(c, x, y), format.nDepth, png.nBitDepth);
+        if (format.bTransparency)
+            pRow[nColorChannels] = HostToPng(document.Get(format.nColorPlanes, x, y), format.nDepth, png.nBitDepth);
+        else if (bInputAlpha)
+            pRow[nColorChannels] = inputAlpha.At(x, y, 0);
     }
+}
+
+pfPngImage DocumentToPng(const pfDocument& document, const pfDocumentFormat& format, int nPngDepth,
+                         const pfPngImage& inputAlpha)
+{
+    const pfPngLayout layout = OutputLayout(document, format, nPngDepth, inputAlpha);
+    pfPngImage png{layout.nWidth, layout.nHeight, layout.nChannels, layout.nBitDepth, {}};
+    png.samples.resize(layout.RowSamples() * std::size_t(layout.nHeight));
+    for (int y = 0; y < png.nHeight; ++y)
+        LoadPngRow(document, format, layout, inputAlpha, y, png.Row(y));
     return png;
 }
 

@@ -44,8 +44,25 @@ struct pfDocumentFormat {
 // Indexed documents are 8-bit whatever the PNG; the others follow its depth.
 pfDocumentFormat DescribeDocument(const pfDocumentOptions& options, int nPngDepth);
 
+// Row y of a PNG of the given layout into the document, row by row as a
+// decoder delivers them.
+void StorePngRow(pfDocument& document, const pfDocumentFormat& format, const pfPngLayout& png, int y,
+                 const uint16_t* pRow);
 pfDocument DocumentFromPng(const pfPngImage& png, const pfDocumentFormat& format);
-pfPngImage DocumentToPng(const pfDocument& document, const pfDocumentFormat& format, const pfPngImage& input);
+
+// The input's alpha channel as a grey image of its depth, which is all of
+// the input the output still needs; empty (no channels) without alpha.
+pfPngImage AlphaOfPng(const pfPngImage& png);
+
+// The output PNG at nPngDepth: its layout, and row y of it, as an encoder
+// asks for them. inputAlpha (AlphaOfPng of the input) goes into a flat
+// document's output unchanged.
+pfPngLayout OutputLayout(const pfDocument& document, const pfDocumentFormat& format, int nPngDepth,
+                         const pfPngImage& inputAlpha);
+void LoadPngRow(const pfDocument& document, const pfDocumentFormat& format, const pfPngLayout& png,
+                const pfPngImage& inputAlpha, int y, uint16_t* pRow);
+pfPngImage DocumentToPng(const pfDocument& document, const pfDocumentFormat& format, int nPngDepth,
+                         const pfPngImage& inputAlpha);
 
 // One plane as a grey PNG of the input's depth.
 pfPngImage PlaneToPng(const pfDocument& document, int nPlane, int nPngDepth);

@@ -9,16 +9,9 @@ namespace {
 
 pfHostRecord* g_pCurrentRecord = nullptr;
 
-// Nothing may escape into the plug-in: an allocation failure is an answer.
 OSErr PF_CDECL AdvanceStateCallback()
 {
-    if (!g_pCurrentRecord)
-        return paramErr;
-    try {
-        return g_pCurrentRecord->AdvanceState();
-    } catch (const std::bad_alloc&) {
-        return memFullErr;
-    }
+    return g_pCurrentRecord ? g_pCurrentRecord->AdvanceState() : paramErr;
 }
 
 constexpr Fixed kUnitRate = 1 << 16;
@@ -156,12 +149,19 @@ bool pfHostRecord::HasRequest() const
 OSErr pfHostRecord::AdvanceState()
 {
     ++m_nAdvanceStateCalls;
-    // Only a commit followed by a new delivery needs the unfiltered copy.
-    if (m_PendingOutput.bActive && !m_pSource)
-        m_pSource = std::make_unique<pfDocument>(m_Document);
-    CommitOutput();
-    ReleaseBuffers();
-    return Deliver();
+    // Nothing may escape into the plug-in: an allocation failure is an answer.
+    try {
+        // Only a commit followed by a new delivery needs the unfiltered copy.
+        if (m_PendingOutput.bActive && !m_pSource)
+            m_pSource = std::make_unique<pfDocument>(m_Document);
+        CommitOutput();
+        ReleaseBuffers();
+        return Deliver();
+    } catch (const std::bad_alloc&) {
+        m_PendingOutput = Delivery();
+        ReleaseBuffers();
+        return memFullErr;
+    }
 }
 
 void pfHostRecord::EndSelector()
@@ -180,9 +180,9 @@ void pfHostRecord::CommitOutput()
 void pfHostRecord::ReleaseBuffers()
 {
     FilterRecord& record = *m_pRecord;
-    m_InBuffer.clear();
-    m_OutBuffer.clear();
-    m_MaskBuffer.clear();
+    m_InBuffer.Clear();
+    m_OutBuffer.Clear();
+    m_MaskBuffer.Clear();
     record.inData = record.outData = record.maskData = nullptr;
     record.inRowBytes = record.outRowBytes = record.maskRowBytes = 0;
     record.inColumnBytes = record.inPlaneBytes = record.outColumnBytes = record.outPlaneBytes = 0;
@@ -216,13 +216,13 @@ OSErr pfHostRecord::Deliver()
     }
 
     if (bInput) {
-        record.inData = m_InBuffer.data();
+        record.inData = m_InBuffer.Data();
         record.inRowBytes = nInRowBytes;
         record.inColumnBytes = (input.nHiPlane - input.nLoPlane + 1) * nSampleBytes;
         record.inPlaneBytes = nSampleBytes;
     }
     if (bOutput) {
-        record.outData = m_OutBuffer.data();
+        record.outData = m_OutBuffer.Data();
         record.outRowBytes = nOutRowBytes;
         record.outColumnBytes = (output.nHiPlane - output.nLoPlane + 1) * nSampleBytes;
         record.outPlaneBytes = nSampleBytes;
@@ -231,7 +231,7 @@ OSErr pfHostRecord::Deliver()
         m_PendingOutput.nRowBytes = nOutRowBytes;
     }
     if (bMask) {
-        record.maskData = m_MaskBuffer.data();
+        record.maskData = m_MaskBuffer.Data();
         record.maskRowBytes = nMaskRowBytes;
     }
     return noErr;

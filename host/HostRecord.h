@@ -83,9 +83,9 @@ private:
     std::unique_ptr<FilterRecord> m_pRecord;
     PlatformData m_PlatformData{};
     uint8_t m_ErrorString[256] = {};
-    std::vector<uint8_t> m_InBuffer;
-    std::vector<uint8_t> m_OutBuffer;
-    std::vector<uint8_t> m_MaskBuffer;
+    pfLargeBuffer m_InBuffer;
+    pfLargeBuffer m_OutBuffer;
+    pfLargeBuffer m_MaskBuffer;
     Delivery m_PendingOutput;
     int m_nAdvanceStateCalls = 0;
     pfHostRecord* m_pPrevious = nullptr;

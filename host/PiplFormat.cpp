@@ -165,8 +165,8 @@ int ListPipl(const std::string& strPath, std::ostream& out, std::ostream& err)
 {
     const PiplReadResult result = ReadPiplFile(strPath);
     if (!result.bOk) {
-        err << strPath << ": " << result.strError << "\n";
-        return 1;
+        err << "corvhost: " << result.strError << "\n";
+        return 2;
     }
     out << FormatPipl(result.image);
     return 0;

@@ -1,8 +1,8 @@
 #include "PiplReader.h"
 
+#include "FileAccess.h"
+
 #include <algorithm>
-#include <fstream>
-#include <iterator>
 #include <stdexcept>
 
 namespace {
@@ -17,10 +17,15 @@ constexpr uint32_t kHighBit = 0x80000000u;
 constexpr std::size_t kSectionHeaderSize = 40;
 constexpr std::size_t kPiplHeaderSize = 10;
 constexpr std::size_t kPropertyHeaderSize = 16;
-// Directory entries may all point to the same data; a hostile file could
-// otherwise have us copy it billions of times.
+// Directory entries may all point to the same data or the same
+// subdirectory; a hostile file could otherwise have us copy it billions of
+// times, or walk one directory once for every entry that names it. Real
+// plug-ins hold a few dozen resources.
 constexpr std::size_t kMaxPiplResources = 256;
 constexpr uint32_t kMaxPiplSize = 64 * 1024;
+constexpr std::size_t kMaxDirectoryEntries = 65536;
+// Plug-in files are a few megabytes at most.
+constexpr uint64_t kMaxPluginFileBytes = uint64_t(1) << 30;
 
 struct MalformedImage : std::runtime_error {
     using std::runtime_error::runtime_error;
@@ -212,7 +217,7 @@ std::string ResourceName(const ByteView& directory, uint32_t nName)
 
 bool IsPiplType(const ByteView& directory, uint32_t nName)
 {
-    if (!(nName & kHighBit))
+    if (!(nName & kHighBit) || directory.U16(nName & ~kHighBit, "a resource name") != 4)
         return false;
     std::string strName = ResourceName(directory, nName);
     std::transform(strName.begin(), strName.end(), strName.begin(),
@@ -225,11 +230,27 @@ struct DirectoryEntry {
     uint32_t nTarget;
 };
 
+// Every directory entry read is taken from one allowance for the file.
+class EntryAllowance {
+public:
+    void Take(std::size_t nEntries)
+    {
+        if (nEntries > m_nLeft)
+            throw MalformedImage("more than " + std::to_string(kMaxDirectoryEntries) +
+                                 " resource directory entries to read");
+        m_nLeft -= nEntries;
+    }
+
+private:
+    std::size_t m_nLeft = kMaxDirectoryEntries;
+};
+
 // The entries of the directory table at nOffset within the resource section.
-std::vector<DirectoryEntry> ReadDirectory(const ByteView& directory, uint32_t nOffset)
+std::vector<DirectoryEntry> ReadDirectory(const ByteView& directory, uint32_t nOffset, EntryAllowance& allowance)
 {
     const std::size_t nNamed = directory.U16(nOffset + 12, "a resource directory");
     const std::size_t nIds = directory.U16(nOffset + 14, "a resource directory");
+    allowance.Take(nNamed + nIds);
     const std::size_t nFirst = std::size_t(nOffset) + 16;
     directory.Require(nFirst, (nNamed + nIds) * 8, "a resource directory's entries");
     std::vector<DirectoryEntry> lstEntries;
@@ -253,11 +274,12 @@ std::vector<PiplResource> ReadPiplResources(const PeFile& pe)
     if (pe.ResourceRva() == 0 || pe.ResourceSize() == 0)
         return lstResources;
     const ByteView directory = pe.AtRva(pe.ResourceRva(), pe.ResourceSize(), "the resource directory");
-    for (const DirectoryEntry& type : ReadDirectory(directory, 0)) {
+    EntryAllowance allowance;
+    for (const DirectoryEntry& type : ReadDirectory(directory, 0, allowance)) {
         if (!IsPiplType(directory, type.nName))
             continue;
-        for (const DirectoryEntry& name : ReadDirectory(directory, Subdirectory(type))) {
-            for (const DirectoryEntry& language : ReadDirectory(directory, Subdirectory(name))) {
+        for (const DirectoryEntry& name : ReadDirectory(directory, Subdirectory(type), allowance)) {
+            for (const DirectoryEntry& language : ReadDirectory(directory, Subdirectory(name), allowance)) {
                 if (language.nTarget & kHighBit)
                     throw MalformedImage("resource language entry points to a directory where data belongs");
                 const uint32_t nDataRva = directory.U32(language.nTarget, "a resource data entry");
@@ -297,12 +319,12 @@ PiplReadResult ReadPiplImage(const std::vector<uint8_t>& bytes)
 
 PiplReadResult ReadPiplFile(const std::string& strPath)
 {
-    std::ifstream file(strPath, std::ios::binary);
-    if (!file) {
-        PiplReadResult result;
-        result.strError = "cannot open '" + strPath + "'";
+    std::vector<uint8_t> bytes;
+    PiplReadResult result;
+    if (!ReadWholeFile(strPath, kMaxPluginFileBytes, bytes, result.strError))
         return result;
-    }
-    const std::vector<uint8_t> bytes{std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
-    return ReadPiplImage(bytes);
+    result = ReadPiplImage(bytes);
+    if (!result.bOk)
+        result.strError = strPath + ": " + result.strError;
+    return result;
 }

@@ -45,6 +45,7 @@ struct PiplReadResult {
 // Parses a PE image held in memory. Malformed or truncated images give a
 // result with bOk false and a message naming what is wrong.
 PiplReadResult ReadPiplImage(const std::vector<uint8_t>& bytes);
+// The same from a file; the message then starts with the path.
 PiplReadResult ReadPiplFile(const std::string& strPath);
 
 std::string FourCCText(uint32_t nCode);
@@ -57,5 +58,6 @@ std::string FormatPipl(const std::vector<PiplResource>& lstResources);
 std::string FormatPipl(const PiplImage& image);
 
 // The host's --list-pipl option: prints the listing of strPath to out, or the
-// reason it cannot be read to err. Returns the process exit code (0 or 1).
+// reason it cannot be read to err. Returns the process exit code: 0, or 2
+// for a file that cannot be read or is malformed.
 int ListPipl(const std::string& strPath, std::ostream& out, std::ostream& err);

@@ -1,15 +1,20 @@
 #include "ScriptFile.h"
 
+#include "FileAccess.h"
+#include "MessageText.h"
+
 #include <charconv>
 #include <cmath>
 #include <cstdio>
-#include <fstream>
 #include <map>
 #include <sstream>
 #include <system_error>
 #include <vector>
 
 namespace {
+
+// Settings files are a few dozen lines; anything far larger is not one.
+constexpr uint64_t kMaxScriptFileBytes = 1 << 20;
 
 std::vector<std::string> SplitWords(const std::string& strLine)
 {
@@ -59,13 +64,13 @@ bool ParseKey(const std::string& strWord, DescriptorKeyID& key, std::string& str
         const char* pLast = strWord.data() + strWord.size();
         const auto result = std::from_chars(strWord.data() + 2, pLast, key, 16);
         if (result.ec != std::errc() || result.ptr != pLast) {
-            strProblem = "key '" + strWord + "' is not a hexadecimal number";
+            strProblem = "key '" + ReadableText(strWord) + "' is not a hexadecimal number";
             return false;
         }
     } else if (strWord.size() == 4) {
         key = FourCC({strWord[0], strWord[1], strWord[2], strWord[3], 0});
     } else {
-        strProblem = "key '" + strWord + "' must have four characters (or be 0x and eight hex digits)";
+        strProblem = "key '" + ReadableText(strWord) + "' must have four characters (or be 0x and eight hex digits)";
         return false;
     }
     if (key == 0) {
@@ -82,26 +87,26 @@ bool ParseValue(const std::string& strType, const std::string& strWord, pfDescri
         int32_t nValue = 0;
         const std::errc ec = ParseWhole(strWord, nValue);
         if (ec == std::errc::result_out_of_range)
-            strProblem = "integer '" + strWord + "' does not fit in 32 bits";
+            strProblem = "integer '" + ReadableText(strWord) + "' does not fit in 32 bits";
         else if (ec != std::errc())
-            strProblem = "'" + strWord + "' is not an integer";
+            strProblem = "'" + ReadableText(strWord) + "' is not an integer";
         entry.value = nValue;
     } else if (strType == "float") {
         double fValue = 0.0;
         const std::errc ec = ParseWhole(strWord, fValue);
         if (ec == std::errc() && !std::isfinite(fValue))
-            strProblem = "float '" + strWord + "' is not finite";
+            strProblem = "float '" + ReadableText(strWord) + "' is not finite";
         else if (ec == std::errc::result_out_of_range)
-            strProblem = "float '" + strWord + "' is out of range";
+            strProblem = "float '" + ReadableText(strWord) + "' is out of range";
         else if (ec != std::errc())
-            strProblem = "'" + strWord + "' is not a number";
+            strProblem = "'" + ReadableText(strWord) + "' is not a number";
         entry.value = fValue;
     } else if (strType == "boolean") {
         if (strWord != "true" && strWord != "false")
-            strProblem = "boolean value '" + strWord + "' must be true or false";
+            strProblem = "boolean value '" + ReadableText(strWord) + "' must be true or false";
         entry.value = strWord == "true";
     } else {
-        strProblem = "unknown type '" + strType + "' (use integer, float or boolean)";
+        strProblem = "unknown type '" + ReadableText(strType) + "' (use integer, float or boolean)";
     }
     return strProblem.empty();
 }
@@ -114,7 +119,7 @@ bool ParseLine(const std::vector<std::string>& words, pfDescriptorEntry& entry, 
         return false;
     }
     if (words.size() > 3 && words[3][0] != '#') {
-        strProblem = "unexpected '" + words[3] + "' after the value";
+        strProblem = "unexpected '" + ReadableText(words[3]) + "' after the value";
         return false;
     }
     return ParseKey(words[0], entry.key, strProblem) && ParseValue(words[1], words[2], entry, strProblem);
@@ -149,7 +154,7 @@ bool ParseScriptText(const std::string& strText, pfDescriptor& descriptor, std::
         if (ParseLine(words, entry, strProblem)) {
             const auto inserted = firstLines.emplace(entry.key, nLine);
             if (!inserted.second)
-                strProblem = "key '" + words[0] + "' was already given on line " +
+                strProblem = "key '" + ReadableText(words[0]) + "' was already given on line " +
                              std::to_string(inserted.first->second);
         }
         if (!strProblem.empty()) {
@@ -172,18 +177,10 @@ std::string FormatScriptText(const pfDescriptor& descriptor)
 
 bool LoadScriptFile(const std::string& strPath, pfDescriptor& descriptor, std::string& strError)
 {
-    std::ifstream file(strPath, std::ios::binary);
-    if (!file) {
-        strError = strPath + ": cannot be opened for reading";
+    std::vector<uint8_t> bytes;
+    if (!ReadWholeFile(strPath, kMaxScriptFileBytes, bytes, strError))
         return false;
-    }
-    std::ostringstream text;
-    text << file.rdbuf();
-    if (file.bad()) {
-        strError = strPath + ": cannot be read";
-        return false;
-    }
-    if (!ParseScriptText(text.str(), descriptor, strError)) {
+    if (!ParseScriptText(std::string(bytes.begin(), bytes.end()), descriptor, strError)) {
         strError = strPath + ": " + strError;
         return false;
     }
@@ -192,10 +189,12 @@ bool LoadScriptFile(const std::string& strPath, pfDescriptor& descriptor, std::s
 
 bool SaveScriptFile(const std::string& strPath, const pfDescriptor& descriptor, std::string& strError)
 {
-    std::ofstream file(strPath, std::ios::binary | std::ios::trunc);
-    file << FormatScriptText(descriptor);
-    file.close();
-    if (!file) {
+    const pfFilePtr pFile = OpenForWriting(strPath, strError);
+    if (!pFile)
+        return false;
+    const std::string strText = FormatScriptText(descriptor);
+    if (std::fwrite(strText.data(), 1, strText.size(), pFile.get()) != strText.size() ||
+        std::fflush(pFile.get()) != 0) {
         strError = strPath + ": cannot be written";
         return false;
     }

@@ -1,15 +1,17 @@
 // corvhost: the command-line host. See HelpText() in CommandLine.cpp.
+#include "Batch.h"
 #include "Callbacks.h"
 #include "CommandLine.h"
 #include "Console.h"
 #include "DescriptorSuite.h"
 #include "DialogWatcher.h"
-#include "DocumentFormat.h"
+#include "DocumentFiles.h"
 #include "HandleSuite.h"
 #include "HostRecord.h"
 #include "HostWindow.h"
 #include "LogfileSetting.h"
 #include "PiplReader.h"
+#include "PlaybackCheck.h"
 #include "PluginLoader.h"
 #include "Png.h"
 #include "ScriptFile.h"
@@ -18,7 +20,7 @@
 
 #include <iostream>
 #include <memory>
-#include <optional>
+#include <new>
 #include <string>
 #include <vector>
 
@@ -82,54 +84,6 @@ bool ApplyLogfileOption(const pfCommandLine& c, std::string& strError)
     return true;
 }
 
-struct Input {
-    pfPngImage png;
-    pfDocumentFormat format;
-    pfDocument document;
-    std::optional<pfDocument> mask;
-};
-
-bool LoadInput(const pfCommandLine& c, Input& input, std::string& strError)
-{
-    if (c.strInput.empty()) {
-        // The about selector needs no image; the record still describes one.
-        input.png.nWidth = input.png.nHeight = 1;
-        input.png.nChannels = 3;
-        input.png.samples.assign(3, 0);
-    } else if (!ReadPng(c.strInput, input.png, strError)) {
-        return false;
-    }
-    pfDocumentOptions options = c.document;
-    if (!c.bModeGiven)
-        options.mode = input.png.ColorChannels() == 1 ? pfHostMode::Grey : pfHostMode::RGB;
-    input.format = DescribeDocument(options, input.png.nBitDepth);
-    input.document = DocumentFromPng(input.png, input.format);
-    if (c.strMask.empty())
-        return true;
-    pfPngImage maskPng;
-    pfDocument mask;
-    if (!ReadPng(c.strMask, maskPng, strError) ||
-        !MaskFromPng(maskPng, input.png.nWidth, input.png.nHeight, input.format.nDepth, mask, strError))
-        return false;
-    input.mask = std::move(mask);
-    return true;
-}
-
-bool WriteOutput(const pfCommandLine& c, const Input& input, std::string& strError)
-{
-    if (!c.strOutput.empty() &&
-        !WritePng(c.strOutput, DocumentToPng(input.document, input.format, input.png), strError))
-        return false;
-    if (c.strPlanePrefix.empty())
-        return true;
-    for (int nPlane = 0; nPlane < input.document.GetPlanes(); ++nPlane) {
-        const std::string strPath = c.strPlanePrefix + std::to_string(nPlane) + ".png";
-        if (!WritePng(strPath, PlaneToPng(input.document, nPlane, input.png.nBitDepth), strError))
-            return false;
-    }
-    return true;
-}
-
 pfRecordOptions RecordOptions(const pfCommandLine& c, const pfDocumentFormat& format)
 {
     pfRecordOptions options;
@@ -149,18 +103,30 @@ class Scripting {
 public:
     Scripting(const pfCommandLine& c, pfHandleSuite& handles) : m_CommandLine(c), m_Suite(handles) {}
 
-    bool Prepare(pfHostRecord& record, std::string& strError)
+    void Prepare(pfHostRecord& record, const pfBatchPlayback& playback)
     {
         if (m_CommandLine.bOmitDescriptor)
-            return true;
-        pfDescriptor playback;
-        const bool bPlay = !m_CommandLine.strPlay.empty();
-        if (bPlay && !LoadScriptFile(m_CommandLine.strPlay, playback, strError))
-            return false;
-        m_pParameters = std::make_unique<pfDescriptorParameters>(m_Suite, m_CommandLine.nPlayInfo,
-                                                                 bPlay ? &playback : nullptr);
+            return;
+        m_pParameters =
+            std::make_unique<pfDescriptorParameters>(m_Suite, playback.GetPlayInfo(), playback.Get());
         record.SetDescriptorParameters(m_pParameters->Get());
-        return true;
+    }
+
+    bool GetRecorded(pfDescriptor& recorded) const { return m_pParameters && m_pParameters->GetRecorded(recorded); }
+
+    // Says on standard error which played entries the plug-in did not take;
+    // false if any.
+    bool ReportUntaken(const pfBatchPlayback& playback) const
+    {
+        if (!playback.Get() || playback.GetSource().empty())
+            return true;
+        pfDescriptor recorded;
+        const bool bRecorded = GetRecorded(recorded);
+        const std::vector<std::string> lstUntaken =
+            DescribeUntakenEntries(*playback.Get(), m_Suite.GetLastReads(), bRecorded ? &recorded : nullptr);
+        for (const std::string& strEntry : lstUntaken)
+            PrintErrorLine("corvhost: " + playback.GetSource() + ": the plug-in did not take " + strEntry);
+        return lstUntaken.empty();
     }
 
     bool SaveRecording(std::string& strError) const
@@ -168,7 +134,7 @@ public:
         if (m_CommandLine.strRecord.empty())
             return true;
         pfDescriptor recorded;
-        if (!m_pParameters || !m_pParameters->GetRecorded(recorded)) {
+        if (!GetRecorded(recorded)) {
             strError = "the plug-in recorded no descriptor; nothing saved to " + m_CommandLine.strRecord;
             return false;
         }
@@ -204,55 +170,108 @@ int16_t RunSelectors(const pfCommandLine& c, pfSelectorRunner& runner, intptr_t 
     return nFirstFailure;
 }
 
-int RunHost(const pfCommandLine& c)
+// What lasts from file to file: the host's window, the dialog watcher, the
+// loaded plug-in (whose settings live on between runs, as in any host) and
+// the values to play back.
+struct Session {
+    explicit Session(const pfCommandLine& c) : watcher(c.strCaptureDir) {}
+
+    pfHostWindow window;
+    pfDialogWatcher watcher;
+    pfPluginLoader loader;
+    pfBatchPlayback playback;
+    std::unique_ptr<pfUiDriver> pDriver; // drives the dialogs of the whole session
+};
+
+bool StartSession(const pfCommandLine& c, Session& session, std::string& strError)
+{
+    if (!CheckPlatformOptions(c, strError) || !ApplyLogfileOption(c, strError) ||
+        !session.playback.Load(c.strPlay, c.nPlayInfo, strError))
+        return false;
+    if (c.bAnswerDialogs && !session.watcher.Start(strError))
+        return false;
+    std::vector<pfUiStep> steps;
+    if (!c.strUiScript.empty() && !LoadUiScript(c.strUiScript, steps, strError))
+        return false;
+    const std::string strPlugin = c.strPlugin.empty() ? DefaultPluginPath() : c.strPlugin;
+    if (!session.loader.Load(strPlugin, c.strEntry, strError))
+        return false;
+    if (c.strUiScript.empty())
+        return true;
+    session.pDriver = std::make_unique<pfUiDriver>(std::move(steps), session.window.GetHandle());
+    return session.pDriver->Start(strError);
+}
+
+pfFileResult FailFile(const std::string& strMessage)
+{
+    return {Fail(strMessage), false};
+}
+
+// One run of the plug-in over one input.
+pfFileResult RunFile(const pfCommandLine& c, const pfBatchFile& file, Session& session)
 {
     std::string strError;
-    if (!CheckPlatformOptions(c, strError) || !ApplyLogfileOption(c, strError))
-        return Fail(strError);
-    Input input;
-    if (!LoadInput(c, input, strError))
-        return Fail(strError);
+    pfLoadedDocument input;
+    if (!LoadDocument({file.strInput, c.strMask, c.document, c.bModeGiven}, input, strError))
+        return FailFile(strError);
 
     pfCallbacks::Get().Settings() = c.callbacks;
+    pfCallbacks::Get().ResetCounters();
     pfHandleSuite handles;
-    pfHostWindow window;
     pfHostRecord record(input.document, input.mask ? &*input.mask : nullptr, RecordOptions(c, input.format),
                         handles);
-    record.SetPlatformWindow(c.hostWindow == pfHostWindowKind::Normal ? window.GetHandle()
+    record.SetPlatformWindow(c.hostWindow == pfHostWindowKind::Normal ? session.window.GetHandle()
                              : c.hostWindow == pfHostWindowKind::Stale ? pfHostWindow::StaleHandle()
                                                                        : 0);
     Scripting scripting(c, handles);
-    if (!scripting.Prepare(record, strError))
-        return Fail(strError);
+    scripting.Prepare(record, session.playback);
 
-    std::vector<pfUiStep> steps;
-    if (!c.strUiScript.empty() && !LoadUiScript(c.strUiScript, steps, strError))
-        return Fail(strError);
-    pfDialogWatcher watcher(c.strCaptureDir);
-    if (c.bAnswerDialogs && !watcher.Start(strError))
-        return Fail(strError);
-    pfPluginLoader loader;
-    const std::string strPlugin = c.strPlugin.empty() ? DefaultPluginPath() : c.strPlugin;
-    if (!loader.Load(strPlugin, c.strEntry, strError))
-        return Fail(strError);
-
-    pfSelectorRunner runner(loader, record, input.document);
+    pfSelectorRunner runner(session.loader, record, input.document);
     runner.ShowRequests(c.bShowRequests);
-    pfUiDriver driver(std::move(steps), window.GetHandle());
-    if (!c.strUiScript.empty() && !driver.Start(strError))
-        return Fail(strError);
-    const int16_t nResult = RunSelectors(c, runner, window.GetHandle());
-    const bool bScriptFailed = !c.strUiScript.empty() && !driver.Finish();
-    if (!WriteOutput(c, input, strError) || !scripting.SaveRecording(strError))
-        return Fail(strError);
-    if (bScriptFailed)
-        return kExitDialogScript;
+    const int16_t nResult = RunSelectors(c, runner, session.window.GetHandle());
+    if (!SaveDocument(input, file.strOutput, file.strPlanePrefix, strError) || !scripting.SaveRecording(strError))
+        return FailFile(strError);
+    const bool bAllTaken = scripting.ReportUntaken(session.playback);
     if (nResult != noErr) {
         PrintErrorLine("corvhost: a selector returned " + std::to_string(nResult) + "; exit status " +
                        std::to_string(kExitSelectorFailed));
-        return kExitSelectorFailed;
+        return {kExitSelectorFailed, nResult == userCanceledErr};
     }
-    return 0;
+    if (pfDescriptor recorded; scripting.GetRecorded(recorded))
+        session.playback.Adopt(recorded);
+    return {bAllTaken ? 0 : kExitUsage, false};
+}
+
+// Memory that runs out despite the checks ends the file, not the host.
+pfFileResult RunFileSafely(const pfCommandLine& c, const pfBatchFile& file, Session& session)
+{
+    try {
+        return RunFile(c, file, session);
+    } catch (const std::bad_alloc&) {
+        return FailFile((file.strInput.empty() ? std::string("the run") : file.strInput) + ": out of memory");
+    }
+}
+
+int RunHost(const pfCommandLine& c)
+{
+    std::string strError;
+    Session session(c);
+    std::vector<pfBatchFile> files;
+    if (!c.IsBatch())
+        files.push_back({c.strInput, c.strOutput, c.strPlanePrefix});
+    else if (!PlanBatch(c.lstInputs, c.strOutputPattern, c.strPlanePrefix, files, strError) ||
+             !CreateOutputFolders(files, strError))
+        return Fail(strError);
+    if (!StartSession(c, session, strError))
+        return Fail(strError);
+    const int nStatus = !c.IsBatch() ? RunFileSafely(c, files.front(), session).nExitStatus
+                                     : RunBatch(files, [&](const pfBatchFile& file) {
+                                           return RunFileSafely(c, file, session);
+                                       });
+    // A dialog script that failed says so above everything else.
+    if (session.pDriver && !session.pDriver->Finish())
+        return kExitDialogScript;
+    return nStatus;
 }
 
 int Main(const std::vector<std::string>& lstArgs)

@@ -164,9 +164,35 @@ def write_png(path, width, height, rows, channels=3, depth=8):
         f.write(chunk(b"IEND", b""))
 
 
+def _unfilter(kind, line, previous, bpp):
+    """One scanline with its PNG row filter undone (types 0 to 4)."""
+    out = bytearray(line)
+    for i in range(len(out)):
+        left = out[i - bpp] if i >= bpp else 0
+        up = previous[i]
+        if kind == 1:
+            predictor = left
+        elif kind == 2:
+            predictor = up
+        elif kind == 3:
+            predictor = (left + up) // 2
+        elif kind == 4:
+            upper_left = previous[i - bpp] if i >= bpp else 0
+            p = left + up - upper_left
+            pa, pb, pc = abs(p - left), abs(p - up), abs(p - upper_left)
+            predictor = left if pa <= pb and pa <= pc else up if pb <= pc else upper_left
+        elif kind == 0:
+            predictor = 0
+        else:
+            raise ValueError("unknown PNG row filter %d" % kind)
+        out[i] = (out[i] + predictor) & 0xFF
+    return bytes(out)
+
+
 def read_png_pixels(path):
     """(width, height, channels, depth, raw scanline bytes without filters)
-    for the non-interlaced PNGs this project writes (filter type 0 only)."""
+    for the non-interlaced grey, grey + alpha, RGB and RGBA PNGs this project
+    writes."""
     with open(path, "rb") as f:
         data = f.read()
     if data[:8] != b"\x89PNG\r\n\x1a\n":
@@ -181,15 +207,17 @@ def read_png_pixels(path):
             idat += body
         pos += 12 + length
     width, height, depth, colour_type = header[:4]
+    if header[6] != 0:
+        raise ValueError("%s is interlaced" % path)
     channels = {0: 1, 4: 2, 2: 3, 6: 4}[colour_type]
     raw = zlib.decompress(idat)
     stride = width * channels * depth // 8
-    rows = []
+    bpp = max(1, channels * depth // 8)
+    rows, previous = [], bytes(stride)
     for y in range(height):
         line = raw[y * (stride + 1):(y + 1) * (stride + 1)]
-        if line[0] != 0:
-            raise ValueError("unexpected PNG filter %d in %s" % (line[0], path))
-        rows.append(line[1:])
+        previous = _unfilter(line[0], line[1:], previous, bpp)
+        rows.append(previous)
     return width, height, channels, depth, b"".join(rows)
 
 

@@ -110,6 +110,23 @@ class RenderFormats(unittest.TestCase):
         out = self.run_both("sample", source, [])
         self.assertEqual(out["native-composite"], out["wine-composite"])
 
+    def test_a_batch_through_the_windows_host_writes_every_file_as_the_native_host_does(self):
+        sources = [os.path.join(self.work, "batch-rgb.png"), os.path.join(self.work, "batch-grey16.png")]
+        pattern(sources[0], 3, 8)
+        pattern(sources[1], 1, 16, alpha=True)
+        common = ["--quiet", "--play", self.script, "--play-option", "dontshow", "--output-dir"]
+        native_dir, wine_dir = os.path.join(self.work, "batch-native"), os.path.join(self.work, "batch-wine")
+        result = subprocess.run([self.native] + common + [native_dir] + sources, stdout=subprocess.PIPE,
+                                stderr=subprocess.PIPE, universal_newlines=True)
+        self.assertEqual(result.returncode, 0, result.stderr)
+        result = self.wine.run_host(common[:2] + [hostlib.windows_path(self.script)] + common[3:] +
+                                    [hostlib.windows_path(wine_dir)] + [hostlib.windows_path(s) for s in sources])
+        self.assertEqual(result.code, 0, str(result))
+        self.assertIn("corvhost: 2 of 2 files done", result.stderr)
+        for name in ("batch-rgb.png", "batch-grey16.png"):
+            self.assertEqual(hostlib.read_png_pixels(os.path.join(native_dir, name)),
+                             hostlib.read_png_pixels(os.path.join(wine_dir, name)), name)
+
     def test_modes_it_does_not_render_come_back_untouched(self):
         source = os.path.join(self.work, "plain.png")
         pattern(source, 3, 8)

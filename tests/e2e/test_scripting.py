@@ -88,18 +88,27 @@ class Scripting(unittest.TestCase):
         self.assertNotEqual(hostlib.read_png_pixels(self.path("edited.png")),
                             hostlib.read_png_pixels(self.path("base.png")))
 
-    def test_out_of_range_values_in_a_recording_are_ignored_or_clamped(self):
+    def test_a_refused_value_is_named_and_fails_the_run_while_a_clamped_one_is_taken(self):
         with open(self.path("wild.txt"), "w") as f:
-            f.write("BLND integer 23\nWEGX float 7.5\n")
+            f.write("BLND integer 23\nWEGX float 7.5\nGAMA integer 2\n")
         with open(self.path("tame.txt"), "w") as f:
             f.write("WEGX float 1\n")
+        results = {}
         for name in ("wild", "tame"):
-            result = self.run_host("--play", self.path(name + ".txt"), "--play-option", "dont-display",
-                                   "--record", self.path(name + "-out.txt"), self.image, self.path(name + ".png"))
-            self.assertEqual(result.code, 0, str(result))
+            results[name] = self.run_host("--play", self.path(name + ".txt"), "--play-option", "dont-display",
+                                          "--record", self.path(name + "-out.txt"), self.image,
+                                          self.path(name + ".png"))
+        self.assertEqual(results["tame"].code, 0, str(results["tame"]))
+        wild = results["wild"]
+        self.assertEqual(wild.code, 2, str(wild))
+        untaken = [line for line in wild.stderr.splitlines() if "did not take" in line]
+        self.assertEqual(len(untaken), 2, str(wild))
+        self.assertTrue(untaken[0].endswith("BLND integer 23 (the plug-in kept integer 3)"), untaken[0])
+        self.assertTrue(untaken[1].endswith("GAMA integer 2 (the plug-in reads GAMA as a float)"), untaken[1])
         recorded = {key: value for key, _, value in read_recording(self.path("wild-out.txt"))}
         self.assertEqual(recorded["BLND"], 3)
         # The value is recorded as played; the render clamps it to its limit.
+        self.assertEqual(recorded["WEGX"], 7.5)
         self.assertEqual(hostlib.read_png_pixels(self.path("wild.png")),
                          hostlib.read_png_pixels(self.path("tame.png")))
 

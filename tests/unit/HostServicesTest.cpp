@@ -1,7 +1,9 @@
 // The host's callbacks, handles and selector runs with the linked filter.
 #include "host/Callbacks.h"
+#include "host/DescriptorSuite.h"
 #include "host/HandleSuite.h"
 #include "host/HostRecord.h"
+#include "host/PlaybackCheck.h"
 #include "host/PluginLoader.h"
 #include "host/SelectorRunner.h"
 
@@ -148,4 +150,31 @@ TEST_F(HostSelectorRun, AHostWithoutAdvanceStateIsRefusedAndKeepsItsImage)
     EXPECT_EQ(runner.RunFilter(), 1);
     EXPECT_EQ(document, original);
     EXPECT_EQ(runner.Call(6), -1);
+}
+
+TEST_F(HostSelectorRun, PlayedEntriesThePlugInDidNotTakeAreNamed)
+{
+    pfDocument document = Gradient(8, 8);
+    pfHandleSuite handles;
+    pfPluginLoader loader;
+    std::string strError;
+    ASSERT_TRUE(loader.Load("", "ENTRYPOINT", strError)) << strError;
+    pfHostRecord record(document, nullptr, RgbOptions(), handles);
+    pfDescriptorSuite suite(handles);
+    const pfDescriptor played = {{FourCC("GAMA"), int32_t(2)},
+                                 {FourCC("BLND"), int32_t(9999)},
+                                 {FourCC("ZZZZ"), int32_t(1)},
+                                 {FourCC("DEOU"), 10.0}};
+    pfDescriptorParameters parameters(suite, plugInDialogDontDisplay, &played);
+    record.SetDescriptorParameters(parameters.Get());
+    pfSelectorRunner runner(loader, record, document);
+    ASSERT_EQ(runner.RunFilter(), noErr);
+
+    pfDescriptor recorded;
+    ASSERT_TRUE(parameters.GetRecorded(recorded));
+    const std::vector<std::string> lstUntaken = DescribeUntakenEntries(played, suite.GetLastReads(), &recorded);
+    ASSERT_EQ(lstUntaken.size(), 3u);
+    EXPECT_EQ(lstUntaken[0], "GAMA integer 2 (the plug-in reads GAMA as a float)");
+    EXPECT_EQ(lstUntaken[1].rfind("BLND integer 9999 (the plug-in kept integer ", 0), 0u) << lstUntaken[1];
+    EXPECT_EQ(lstUntaken[2], "ZZZZ integer 1 (the plug-in does not read ZZZZ)");
 }

@@ -274,6 +274,38 @@ TEST(PiplReader, RefusesResourceEntriesThatPointAstray)
     EXPECT_FALSE(ReadPiplImage(image).bOk);
 }
 
+TEST(PiplReader, RefusesDirectoriesSharedSoOftenThatTheWalkWouldMultiply)
+{
+    // Many "PIPL" types all naming one directory of many names, each with
+    // an empty language directory: no resource at all, but types x names
+    // entries to walk.
+    constexpr uint32_t nTypes = 2000, nNames = 2000;
+    const uint32_t nTypeName = 16 + 8 * nTypes;
+    const uint32_t nNameDirectory = nTypeName + 12;
+    const uint32_t nLanguageDirectory = nNameDirectory + 16 + 8 * nNames;
+    ImageOptions options;
+    options.pipl.assign(nLanguageDirectory + 16, 0);
+    std::vector<uint8_t> image = BuildImage(options);
+    const std::size_t r = kSectionRaw;
+    std::fill(image.begin() + r, image.end(), 0);
+    Put16(image, r + 12, nTypes);
+    for (uint32_t i = 0; i < nTypes; ++i) {
+        Put32(image, r + 16 + 8 * i, 0x80000000u | nTypeName);
+        Put32(image, r + 20 + 8 * i, 0x80000000u | nNameDirectory);
+    }
+    Put16(image, r + nTypeName, 4);
+    for (int i = 0; i < 4; ++i)
+        Put16(image, r + nTypeName + 2 + 2 * i, uint8_t("PIPL"[i]));
+    Put16(image, r + nNameDirectory + 14, nNames);
+    for (uint32_t i = 0; i < nNames; ++i) {
+        Put32(image, r + nNameDirectory + 16 + 8 * i, i);
+        Put32(image, r + nNameDirectory + 20 + 8 * i, 0x80000000u | nLanguageDirectory);
+    }
+    const PiplReadResult result = ReadPiplImage(image);
+    EXPECT_FALSE(result.bOk);
+    EXPECT_NE(result.strError.find("resource directory entries"), std::string::npos) << result.strError;
+}
+
 TEST(PiplFormat, ListsOnePropertyALineWithReadableValuesAndBytes)
 {
     const PiplReadResult result = Read({});
@@ -297,10 +329,12 @@ TEST(PiplFormat, EscapesWhatIsNotPrintable)
     EXPECT_NE(strText.find("value=<unterminated string>"), std::string::npos);
 }
 
-TEST(PiplFormat, ListingAMissingFileFailsWithItsName)
+TEST(PiplFormat, ListingAMissingFileOrAFolderFailsWithItsName)
 {
-    std::ostringstream out, err;
-    EXPECT_EQ(ListPipl("/nonexistent/Corvane.8bf", out, err), 1);
-    EXPECT_TRUE(out.str().empty());
-    EXPECT_NE(err.str().find("/nonexistent/Corvane.8bf"), std::string::npos);
+    for (const std::string strPath : {"/nonexistent/Corvane.8bf", CORVANE_SOURCE_DIR}) {
+        std::ostringstream out, err;
+        EXPECT_EQ(ListPipl(strPath, out, err), 2);
+        EXPECT_TRUE(out.str().empty());
+        EXPECT_NE(err.str().find(strPath + ": "), std::string::npos) << err.str();
+    }
 }

@@ -63,6 +63,14 @@ TEST(ScriptFile, RefusesMalformedLinesNamingTheLineAndTheProblem)
     EXPECT_EQ(Refusal("GAMA float 1\nGAMA float 2\n"), "line 2: key 'GAMA' was already given on line 1");
 }
 
+TEST(ScriptFile, QuotesLongOrBinaryWordsCutAndEscaped)
+{
+    EXPECT_EQ(Refusal("GAMA float 1\x1b[2J\n"), "line 1: '1\\x1B[2J' is not a number");
+    const std::string strLong(100000, 'x');
+    EXPECT_EQ(Refusal("GAMA " + strLong + " 1\n"),
+              "line 1: unknown type '" + std::string(40, 'x') + "...' (use integer, float or boolean)");
+}
+
 TEST(ScriptFile, WritesOneLinePerEntryThatReadsBackTheSame)
 {
     const pfDescriptor descriptor = {{FourCC("COL1"), 0.1},
@@ -96,6 +104,8 @@ TEST(ScriptFile, SavesAndLoadsFilesAndNamesTheFileInErrors)
     EXPECT_EQ(std::get<double>(descriptor.at(0).value), 2.0);
     std::remove(strPath.c_str());
     EXPECT_FALSE(LoadScriptFile(strPath, descriptor, strError));
-    EXPECT_EQ(strError, strPath + ": cannot be opened for reading");
+    EXPECT_EQ(strError, strPath + ": no such file");
     EXPECT_FALSE(SaveScriptFile("/nonexistent-folder/script.txt", descriptor, strError));
+    EXPECT_FALSE(LoadScriptFile(CORVANE_SOURCE_DIR, descriptor, strError)) << "a folder is no settings file";
+    EXPECT_EQ(strError, std::string(CORVANE_SOURCE_DIR) + ": is a folder, not a file");
 }

@@ -1,0 +1,102 @@
+#!/usr/bin/env python3
+"""Our native host as a batch tool against ImageMagick merely re-encoding the
+same picture: a whole `corvhost in.png out.png` run (decode, filter with the
+default settings, encode) and `convert in.png out.png` on a 4000 x 3000 RGB
+8-bit photograph-like PNG, timed pair by pair in one run (the order
+alternating), with the file sizes and the host's peak memory.
+
+    scripts/build && bench/batch_vs_imagemagick.py [--pairs N] [--corvhost PATH]
+
+Installs ImageMagick and GNU time from Debian if they are missing. The
+picture (a plasma fractal with sensor-like noise) is made once with
+ImageMagick and kept in the build folder. Goals: run time at most 0.8 times
+ImageMagick's, file at most 1.05 times its size, peak at most 250 MiB."""
+import argparse
+import os
+import shutil
+import statistics
+import subprocess
+import sys
+import tempfile
+
+ROOT = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
+BUILD = os.environ.get("CORVANE_BUILD_DIR", os.path.join(ROOT, "build"))
+CONVERT = "/usr/bin/convert"  # the real one, not a stand-in elsewhere on the PATH
+TIME = "/usr/bin/time"
+WIDTH, HEIGHT = 4000, 3000
+GOAL_TIME, GOAL_SIZE, GOAL_PEAK_MIB = 0.8, 1.05, 250
+
+
+def install_tools():
+    missing = [package for package, path in (("imagemagick", CONVERT), ("time", TIME)) if not os.path.exists(path)]
+    if missing:
+        sudo = [] if os.geteuid() == 0 else ["sudo"]
+        env = dict(os.environ, DEBIAN_FRONTEND="noninteractive")
+        subprocess.run(sudo + ["apt-get", "update", "-qq"], check=True, env=env)
+        subprocess.run(sudo + ["apt-get", "install", "-y", "-qq", "--no-install-recommends"] + missing, check=True,
+                       env=env, stdout=subprocess.DEVNULL)
+
+
+def photograph(path):
+    """Smooth structure at every scale plus per-pixel noise, as in a photograph."""
+    if not os.path.exists(path):
+        os.makedirs(os.path.dirname(path), exist_ok=True)
+        subprocess.run([CONVERT, "-size", "%dx%d" % (WIDTH, HEIGHT), "-seed", "11", "plasma:fractal", "-blur", "0x1.5",
+                        "-attenuate", "0.35", "+noise", "Gaussian", "-depth", "8", "-type", "TrueColor",
+                        path + ".tmp.png"], check=True)
+        os.replace(path + ".tmp.png", path)
+    return path
+
+
+def timed(command):
+    """(seconds, peak resident KiB) of one run."""
+    with tempfile.NamedTemporaryFile("r") as report:
+        subprocess.run([TIME, "-o", report.name, "-f", "%e %M"] + command, check=True, stdout=subprocess.DEVNULL,
+                       stderr=subprocess.DEVNULL)
+        seconds, kib = report.read().split()[-2:]
+    return float(seconds), int(kib)
+
+
+def main():
+    parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
+    parser.add_argument("--pairs", type=int, default=7)
+    parser.add_argument("--corvhost", default=os.path.join(BUILD, "native", "corvhost"))
+    args = parser.parse_args()
+    if not os.path.isfile(args.corvhost):
+        sys.exit("no host at %s: run scripts/build first" % args.corvhost)
+    install_tools()
+    source = photograph(os.path.join(BUILD, "bench", "photo-4000x3000.png"))
+    work = tempfile.mkdtemp(prefix="corvane-bench-")
+    try:
+        ours, theirs = os.path.join(work, "corvhost.png"), os.path.join(work, "convert.png")
+        commands = {"corvhost": [args.corvhost, "--quiet", source, ours], "convert": [CONVERT, source, theirs]}
+        ratios, peaks = [], []
+        print("pair  corvhost s  convert s  ratio  corvhost peak MiB")
+        for pair in range(args.pairs):
+            order = ("corvhost", "convert") if pair % 2 == 0 else ("convert", "corvhost")
+            results = {name: timed(commands[name]) for name in order}
+            ratio = results["corvhost"][0] / results["convert"][0]
+            ratios.append(ratio)
+            peaks.append(results["corvhost"][1] / 1024)
+            print("%4d  %10.2f  %9.2f  %5.2f  %17.0f" % (pair + 1, results["corvhost"][0], results["convert"][0],
+                                                         ratio, peaks[-1]))
+        size = os.path.getsize(ours) / os.path.getsize(theirs)
+        # The same comparison of encoders on the same picture: ImageMagick
+        # re-encoding our output.
+        again = os.path.join(work, "convert-of-ours.png")
+        subprocess.run([CONVERT, ours, again], check=True)
+        same_picture = os.path.getsize(ours) / os.path.getsize(again)
+        median = statistics.median(ratios)
+        print("run time ratio, median of %d pairs: %.2f (goal <= %.2f)" % (len(ratios), median, GOAL_TIME))
+        print("file size: %d against %d bytes, ratio %.3f (goal <= %.2f); against ImageMagick's encoding of the "
+              "same output %.3f" % (os.path.getsize(ours), os.path.getsize(theirs), size, GOAL_SIZE, same_picture))
+        print("corvhost peak memory: %.0f MiB (goal <= %d)" % (max(peaks), GOAL_PEAK_MIB))
+        met = median <= GOAL_TIME and size <= GOAL_SIZE and max(peaks) <= GOAL_PEAK_MIB
+        print("goals met" if met else "goals NOT met")
+        return 0 if met else 1
+    finally:
+        shutil.rmtree(work)
+
+
+if __name__ == "__main__":
+    sys.exit(main())
