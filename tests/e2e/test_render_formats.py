@@ -138,8 +138,8 @@ class RenderFormats(unittest.TestCase):
                                             [hostlib.windows_path(source), hostlib.windows_path(untouched)])
                 self.assertEqual(result.code, 0, str(result))
                 target = os.path.join(self.work, mode + "-out.png")
-                result = self.wine.run_host(["--quiet"] + args + [hostlib.windows_path(source),
-                                                                  hostlib.windows_path(target)])
+                result = self.wine.run_host(["--quiet", "--play-option", "dontshow"] + args +
+                                            [hostlib.windows_path(source), hostlib.windows_path(target)])
                 self.assertEqual(result.code, 0, str(result))
                 self.assertEqual(result.selector_results().get(3), 0, str(result))
                 self.assertEqual(hostlib.read_png_pixels(target), hostlib.read_png_pixels(untouched))

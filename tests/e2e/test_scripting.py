@@ -57,7 +57,8 @@ class Scripting(unittest.TestCase):
                                                  for a in args])
 
     def test_a_start_records_twenty_five_entries_with_the_current_values(self):
-        result = self.run_host("--record", self.path("first.txt"), self.image, self.path("first.png"))
+        result = self.run_host("--play-option", "dontshow", "--record", self.path("first.txt"), self.image,
+                               self.path("first.png"))
         self.assertEqual(result.code, 0, str(result))
         entries = read_recording(self.path("first.txt"))
         self.assertEqual(len(entries), 25)
@@ -66,7 +67,8 @@ class Scripting(unittest.TestCase):
             self.assertEqual((kind, value), DEFAULTS[key], key)
 
     def test_an_edited_recording_plays_back_without_the_dialog(self):
-        self.run_host("--record", self.path("base.txt"), self.image, self.path("base.png"))
+        self.run_host("--play-option", "dontshow", "--record", self.path("base.txt"), self.image,
+                      self.path("base.png"))
         with open(self.path("base.txt")) as f:
             text = f.read()
         edited = text.replace("GAMA float 1\n", "GAMA float 2.5\n").replace("BLND integer 3", "BLND integer 1")
