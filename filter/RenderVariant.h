@@ -72,6 +72,14 @@ inline double UnitRange(double v)
     return !(v > 0) ? 0.0 : (v > 1 ? 1.0 : v);
 }
 
+// The mask step in sample units: the input moved toward the blend result
+// by the mask's share. A pixel the blend left alone therefore keeps its
+// value under any mask, and a full mask takes the result as it is.
+inline double MaskSample(double fResult, double fInput, double m)
+{
+    return m >= 1 ? fResult : fInput + (fResult - fInput) * m;
+}
+
 // The pixel pass: colours each field value, blends it over the input pixel,
 // lets the mask choose between result and input, and writes the output.
 // Results are brought into the unit range before they become samples, so no
@@ -132,7 +140,7 @@ int16_t BlendFieldIntoImage(const pfRenderSnapshot& snapshot, const FieldView& f
             for (int e = 0; e < nElements; ++e) {
                 double r = UnitRange(dest[e]) * kScale;
                 if (pMask)
-                    r = r * m + double(raw[e]) * (1 - m);
+                    r = MaskSample(r, double(raw[e]), m);
                 StoreSample<Sample>(pOut, plane[e], Sample(r));
             }
             pIn += in.nColumnStride;
