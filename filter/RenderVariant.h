@@ -96,6 +96,8 @@ int16_t BlendFieldIntoImage(const pfRenderSnapshot& snapshot, const FieldView& f
     const unsigned nMode = snapshot.nBlendMode;
     const bool bClip = snapshot.bClipColor;
     const int32_t nWidth = out.nWidth, nHeight = out.nHeight;
+    // An 8-bit mask may come with 16-bit samples (see the render driver).
+    const bool bByteMask = mask.nColumnStride == 1;
 
     int32_t plane[nElements];
     for (int k = 0; k < N; ++k)
@@ -134,7 +136,7 @@ int16_t BlendFieldIntoImage(const pfRenderSnapshot& snapshot, const FieldView& f
 
             double m = 1.0;
             if (pMask) {
-                m = codec.ToUnit(LoadSample<Sample>(pMask, x));
+                m = bByteMask ? pfSampleCodec<uint8_t>().ToUnit(pMask[x]) : codec.ToUnit(LoadSample<Sample>(pMask, x));
                 m = m > 1 ? 1 : m;
             }
             for (int e = 0; e < nElements; ++e) {

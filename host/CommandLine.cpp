@@ -65,6 +65,7 @@ const std::map<std::string, FlagHandler>& Flags()
         {"--help", [](pfCommandLine& c) { c.bHelp = true; }},
         {"-h", [](pfCommandLine& c) { c.bHelp = true; }},
         {"--layer", [](pfCommandLine& c) { c.document.bLayer = true; }},
+        {"--mask-8bit", [](pfCommandLine& c) { c.bByteMask = true; }},
         {"--old-host", [](pfCommandLine& c) { c.bOldHost = true; }},
         {"--color-cancel", [](pfCommandLine& c) { c.callbacks.bColorCancel = true; }},
         {"--quiet", [](pfCommandLine& c) { c.callbacks.bShowProgress = false; }},
@@ -140,6 +141,8 @@ bool CheckCombination(const pfCommandLine& c, std::string& strError)
         strError = "--about and --selector exclude each other";
     else if (c.bLogfileGiven && c.bNoLogfile)
         strError = "--logfile and --no-logfile exclude each other";
+    else if (c.bByteMask && c.strMask.empty())
+        strError = "--mask-8bit needs --mask";
     else if (!c.strMask.empty() && c.strInput.empty())
         strError = "--mask needs an input PNG";
     else if (c.bOmitDescriptor && (!c.strRecord.empty() || !c.strPlay.empty()))
@@ -219,6 +222,8 @@ Document:
   --mask FILE.png        selection mask of the image's size, first channel, white
                          = selected (haveMask, filter case 2 or 5); delivered at
                          the document's depth (0..255 or 0..32768)
+  --mask-8bit            deliver the mask one byte per pixel (0..255) also with
+                         16-bit documents, as some hosts do
 
 Host services:
   --omit NAME            leave a service out of the record: advanceState,

@@ -14,6 +14,7 @@ struct pfCommandLine {
     std::string strOutput;
     std::string strPlanePrefix;
     std::string strMask;
+    bool bByteMask = false; // 8-bit mask samples whatever the document's depth
     std::string strPlugin;
     std::string strEntry = "ENTRYPOINT";
     std::string strListPipl;

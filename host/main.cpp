@@ -106,7 +106,8 @@ bool LoadInput(const pfCommandLine& c, Input& input, std::string& strError)
     pfPngImage maskPng;
     pfDocument mask;
     if (!ReadPng(c.strMask, maskPng, strError) ||
-        !MaskFromPng(maskPng, input.png.nWidth, input.png.nHeight, input.format.nDepth, mask, strError))
+        !MaskFromPng(maskPng, input.png.nWidth, input.png.nHeight, c.bByteMask ? 8 : input.format.nDepth, mask,
+                     strError))
         return false;
     input.mask = std::move(mask);
     return true;

@@ -175,6 +175,25 @@ TEST(RenderDriver, TheMaskChoosesBetweenResultAndInput)
     EXPECT_EQ(deep.Out(2, 1, 0), 0);
 }
 
+TEST(RenderDriver, SixteenBitImagesTakeEightBitMasksFromHostsThatSendThem)
+{
+    // Mask rows of one byte per pixel (padded to less than two) are 0..255.
+    TestImage deep(plugInModeRGB48, 16, 3, 2, 3);
+    for (int x = 0; x < 3; ++x)
+        deep.SetIn(x, 1, 1, 30000);
+    deep.record.maskRowBytes = 5;
+    deep.mask.assign(10, 128);
+    deep.mask[5 + 2] = 255;
+    deep.record.maskData = deep.mask.data();
+    ASSERT_EQ(SelectRenderTemplate(NoDots(kBlendReplace), &deep.record), 0);
+    EXPECT_EQ(deep.Out(0, 1, 1), 14941);
+    EXPECT_EQ(deep.Out(2, 1, 1), 0);
+
+    // Less than a byte per pixel is still refused.
+    deep.record.maskRowBytes = 2;
+    EXPECT_EQ(SelectRenderTemplate(NoDots(kBlendReplace), &deep.record), paramErr);
+}
+
 TEST(RenderDriver, APartialMaskKeepsSamplesTheBlendLeftAlone)
 {
     // Every 8-bit sample under every mask value; the blend changes nothing.
