@@ -29,6 +29,44 @@ int32_t ProgressValue(double fValue)
     return fValue >= double(INT32_MAX) ? INT32_MAX : int32_t(fValue);
 }
 
+// Progress of the synthesis in the first half of the bar. Each outer step
+// counts as nSlices units, one for each interruption check within it, so
+// that the bar moves wherever the abort check runs and never goes back;
+// with short steps (one slice) a step counts one unit and the total is
+// twice the outer count.
+class SynthesisProgress {
+public:
+    SynthesisProgress(const FilterRecord* pFilterRecord, double fOuter, uint64_t nInner)
+        : m_pFilterRecord(pFilterRecord), m_fInner(double(nInner))
+    {
+        const double fSteps = std::ceil(fOuter);
+        const double fMaxSlices = std::floor(double(INT32_MAX) / (2 * fSteps));
+        m_fSlices = std::max(1.0, std::min(std::ceil(m_fInner / double(kDotsPerCheck)), fMaxSlices));
+        m_nTotal = ProgressValue(m_fSlices > 1 ? 2 * fSteps * m_fSlices : std::trunc(2 * fOuter));
+    }
+
+    // nDone dots of outer step j are placed.
+    void Within(int64_t j, uint64_t nDone) const
+    {
+        const double fSlice = std::min(m_fSlices - 1, std::floor(double(nDone) / m_fInner * m_fSlices));
+        Report(double(j) * m_fSlices + fSlice);
+    }
+
+    void StepDone(int64_t j) const { Report(double(j) * m_fSlices + m_fSlices - 1); }
+
+private:
+    void Report(double fDone) const
+    {
+        if (m_pFilterRecord && m_pFilterRecord->progressProc)
+            m_pFilterRecord->progressProc(ProgressValue(fDone), m_nTotal);
+    }
+
+    const FilterRecord* m_pFilterRecord;
+    double m_fInner;
+    double m_fSlices = 1;
+    int32_t m_nTotal = 0;
+};
+
 }  // namespace
 
 DotFieldSettings MakeDotFieldSettings(const pfRenderSnapshot& snapshot, int32_t nWidth, int32_t nHeight,
@@ -119,7 +157,7 @@ int16_t SynthesizeDotField(const FieldView& field, const DotFieldSettings& setti
     const double dy1 = settings.fInnerAngleY1 / counts.fInner, dy2 = settings.fInnerAngleY2 / counts.fInner;
     const double cx = double(nWidth / 2), cy = double(nHeight / 2);
     const uint64_t nInner = WholeCount(counts.fInner);
-    const int32_t nProgressTotal = ProgressValue(std::trunc(2 * counts.fOuter));
+    const SynthesisProgress progress(pFilterRecord, counts.fOuter, nInner);
     const double fIntensity = settings.fIntensity;
     const bool bAntialias = settings.bAntialias;
 
@@ -141,12 +179,12 @@ int16_t SynthesizeDotField(const FieldView& field, const DotFieldSettings& setti
             DepositDot(field, px, py, fIntensity, bAntialias);
             if (++nSinceCheck == kDotsPerCheck) {
                 nSinceCheck = 0;
+                progress.Within(j, i + 1);
                 if (const int16_t nResult = CheckRenderInterrupt(pFilterRecord))
                     return nResult;
             }
         }
-        if (pFilterRecord && pFilterRecord->progressProc)
-            pFilterRecord->progressProc(ProgressValue(double(j)), nProgressTotal);
+        progress.StepDone(j);
         nSinceCheck = 0;
         if (const int16_t nResult = CheckRenderInterrupt(pFilterRecord))
             return nResult;
