@@ -103,6 +103,12 @@ const std::map<std::string, ValueHandler>& ValueOptions()
              c.callbacks.nAbortAfter = ParseInteger(v, 0, INT32_MAX, n) ? int32_t(n) : -1;
              return c.callbacks.nAbortAfter >= 0;
          }},
+        {"--threads",
+         [](const std::string& v, pfCommandLine& c) {
+             long n = 0;
+             c.nThreads = ParseInteger(v, 1, 64, n) ? int32_t(n) : 0;
+             return c.nThreads > 0;
+         }},
         {"--selector",
          [](const std::string& v, pfCommandLine& c) {
              long n = 0;
@@ -233,6 +239,9 @@ Host services:
   --color-cancel         the colour picker answers -128 (cancelled)
   --abort-after N        abortProc answers true once progress was reported N times
   --quiet                no "progress N%" lines on standard error
+  --threads N            at most N render threads in the plug-in, 1-64 (sets
+                         CORVANE_THREADS, which the plug-in reads; default:
+                         one per processor). 1 renders on the host's thread.
 
 Selectors:
   --about                call the about selector only, with an AboutRecord

@@ -31,6 +31,8 @@ struct pfCommandLine {
     bool bOmitHandleProcs = false;
     pfCallbackSettings callbacks;
 
+    int32_t nThreads = 0; // render threads the plug-in may use; 0: its own choice
+
     bool bAbout = false;
     bool bShowRequests = false;
     std::vector<int16_t> lstSelectors;

@@ -15,6 +15,7 @@
 #include "ScriptFile.h"
 #include "SelectorRunner.h"
 
+#include <cstdlib>
 #include <iostream>
 #include <memory>
 #include <optional>
@@ -67,6 +68,19 @@ bool CheckPlatformOptions(const pfCommandLine& c, std::string& strError)
     if (strOption)
         strError = std::string(strOption) + " needs the Windows host (corvhost.exe)";
     return strOption == nullptr;
+#endif
+}
+
+// The plug-in reads its thread cap from the environment when it renders.
+void ApplyThreadsOption(const pfCommandLine& c)
+{
+    if (c.nThreads <= 0)
+        return;
+    const std::string strValue = std::to_string(c.nThreads);
+#if defined(_WIN32)
+    SetEnvironmentVariableA("CORVANE_THREADS", strValue.c_str());
+#else
+    setenv("CORVANE_THREADS", strValue.c_str(), 1);
 #endif
 }
 
@@ -200,6 +214,7 @@ int RunHost(const pfCommandLine& c)
     std::string strError;
     if (!CheckPlatformOptions(c, strError) || !ApplyLogfileOption(c, strError))
         return Fail(strError);
+    ApplyThreadsOption(c);
     Input input;
     if (!LoadInput(c, input, strError))
         return Fail(strError);

@@ -127,10 +127,13 @@ class RenderFormats(unittest.TestCase):
                     checked.add(m)
         self.assertEqual(checked, {0, 255})
 
-    def test_the_bundled_picture_renders_alike_on_both_builds(self):
+    def test_the_bundled_picture_renders_alike_on_both_builds_and_on_one_thread(self):
         source = os.path.join(ARGS.source, "resources", "sample.png")
         out = self.run_both("sample", source, [])
         self.assertEqual(out["native-composite"], out["wine-composite"])
+        single = self.run_both("sample-1thread", source, ["--threads", "1"])
+        self.assertEqual(single["native-composite"], out["native-composite"])
+        self.assertEqual(single["wine-composite"], out["wine-composite"])
 
     def test_modes_it_does_not_render_come_back_untouched(self):
         source = os.path.join(self.work, "plain.png")

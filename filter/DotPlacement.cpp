@@ -1,0 +1,166 @@
+// Placing the dots: round by round, the team computes the positions of a
+// stretch of the dot sequence, each member its own part; the calling thread
+// then adds them to the field in their order (the field's float sums depend
+// on it) and makes the interruption checks and progress reports that a
+// single pass would have made over that stretch, in the same order.
+#include "DotField.h"
+
+#include "DotDeposit.h"
+#include "DotPath.h"
+#include "RenderInterrupt.h"
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+#include <memory>
+#include <new>
+
+namespace {
+
+// Huge loop counts must stay abortable: the interruption check also runs
+// within an outer step, every so many dots.
+constexpr uint64_t kDotsPerCheck = 65536;
+
+// Dots computed per round: the check is never further off than that.
+constexpr uint64_t kRoundDots = 65536;
+
+constexpr int32_t kMaxMembers = 64;
+
+// Converted through a signed integer: 32-bit builds convert unsigned 64-bit
+// integers with x87 arithmetic. Rounding past 2^63 does not matter here.
+double CountAsDouble(uint64_t n)
+{
+    return n > uint64_t(INT64_MAX) ? 2 * double(int64_t(n / 2)) : double(int64_t(n));
+}
+
+int32_t ProgressValue(double fValue)
+{
+    return fValue >= double(INT32_MAX) ? INT32_MAX : int32_t(fValue);
+}
+
+// Progress of the synthesis in the first half of the bar. Each outer step
+// counts as nSlices units, one for each interruption check within it, so
+// that the bar moves wherever the abort check runs and never goes back;
+// with short steps (one slice) a step counts one unit and the total is
+// twice the outer count.
+class SynthesisProgress {
+public:
+    SynthesisProgress(const FilterRecord* pFilterRecord, double fOuter, uint64_t nInner)
+        : m_pFilterRecord(pFilterRecord), m_fInner(CountAsDouble(nInner))
+    {
+        const double fSteps = std::ceil(fOuter);
+        const double fMaxSlices = std::floor(double(INT32_MAX) / (2 * fSteps));
+        m_fSlices = std::max(1.0, std::min(std::ceil(m_fInner / double(kDotsPerCheck)), fMaxSlices));
+        m_nTotal = ProgressValue(m_fSlices > 1 ? 2 * fSteps * m_fSlices : std::trunc(2 * fOuter));
+    }
+
+    // nDone dots of outer step j are placed.
+    void Within(int64_t j, uint64_t nDone) const
+    {
+        const double fSlice = std::min(m_fSlices - 1, std::floor(CountAsDouble(nDone) / m_fInner * m_fSlices));
+        Report(double(j) * m_fSlices + fSlice);
+    }
+
+    void StepDone(int64_t j) const { Report(double(j) * m_fSlices + m_fSlices - 1); }
+
+private:
+    void Report(double fDone) const
+    {
+        if (m_pFilterRecord && m_pFilterRecord->progressProc)
+            m_pFilterRecord->progressProc(ProgressValue(fDone), m_nTotal);
+    }
+
+    const FilterRecord* m_pFilterRecord;
+    double m_fInner;
+    double m_fSlices = 1;
+    int32_t m_nTotal = 0;
+};
+
+// The checks a single pass makes between the dots from and to: every
+// kDotsPerCheck dots within a step, and at the end of every step.
+int16_t ReplayChecks(const DotCursor& from, const DotCursor& to, uint64_t nInner, const SynthesisProgress& progress,
+                     const FilterRecord* pFilterRecord)
+{
+    for (int64_t j = from.nStep; j <= to.nStep; ++j) {
+        const uint64_t nBegin = j == from.nStep ? from.nPlaced : 0;
+        const uint64_t nEnd = j == to.nStep ? to.nPlaced : nInner;
+        if (nBegin >= nEnd)
+            continue;
+        for (uint64_t nMark = (nBegin / kDotsPerCheck + 1) * kDotsPerCheck; nMark <= nEnd; nMark += kDotsPerCheck) {
+            progress.Within(j, nMark);
+            if (const int16_t nResult = CheckRenderInterrupt(pFilterRecord))
+                return nResult;
+        }
+        if (nEnd == nInner) {
+            progress.StepDone(j);
+            if (const int16_t nResult = CheckRenderInterrupt(pFilterRecord))
+                return nResult;
+        }
+    }
+    return noErr;
+}
+
+// One round's share of every member: where its dots start, how many, and
+// where in the round's position buffer they go.
+struct RoundPlan {
+    std::array<DotCursor, kMaxMembers> starts;
+    std::array<uint64_t, kMaxMembers + 1> offsets{};
+    int32_t nMembers = 0;
+};
+
+RoundPlan PlanRound(const DotPath& path, DotCursor& cursor, int32_t nMembers)
+{
+    RoundPlan plan;
+    plan.nMembers = std::min(nMembers, kMaxMembers);
+    for (int32_t m = 0; m < plan.nMembers; ++m) {
+        plan.starts[size_t(m)] = cursor;
+        const uint64_t nShare = kRoundDots * uint64_t(m + 1) / uint64_t(plan.nMembers) -
+                                kRoundDots * uint64_t(m) / uint64_t(plan.nMembers);
+        plan.offsets[size_t(m) + 1] = plan.offsets[size_t(m)] + path.Skip(cursor, nShare);
+    }
+    return plan;
+}
+
+}  // namespace
+
+int16_t PlaceDots(const FieldView& field, const DotFieldSettings& settings, const FilterRecord* pFilterRecord,
+                  pfWorkerTeam* pTeam)
+{
+    const DotCounts counts = ComputeDotCounts(settings);
+    if (!(counts.fInner >= 1 && counts.fOuter >= 1))
+        return noErr;
+    const DotPath path(settings, field.nWidth, field.nHeight, counts);
+    const SynthesisProgress progress(pFilterRecord, counts.fOuter, path.GetDotsPerStep());
+    const std::unique_ptr<double[]> pPositions(new (std::nothrow) double[2 * kRoundDots]);
+    if (!pPositions)
+        return memFullErr;
+    double* const px = pPositions.get();
+    double* const py = px + kRoundDots;
+    const int32_t nMembers = pTeam ? pTeam->GetSize() : 1;
+
+    DotCursor cursor = path.Start();
+    while (!path.AtEnd(cursor)) {
+        const DotCursor roundStart = cursor;
+        const RoundPlan plan = PlanRound(path, cursor, nMembers);
+        const auto placeShare = [&](int32_t m) {
+            if (m >= plan.nMembers)
+                return;
+            DotCursor start = plan.starts[size_t(m)];
+            const uint64_t nOffset = plan.offsets[size_t(m)];
+            path.Place(start, plan.offsets[size_t(m) + 1] - nOffset, px + nOffset, py + nOffset);
+        };
+        if (pTeam && nMembers > 1)
+            pTeam->Run(placeShare);
+        else
+            placeShare(0);
+
+        const int64_t nDots = int64_t(plan.offsets[size_t(plan.nMembers)]);
+        if (settings.bAntialias)
+            DepositDots<true>(field, px, py, nDots, settings.fIntensity);
+        else
+            DepositDots<false>(field, px, py, nDots, settings.fIntensity);
+        if (const int16_t nResult = ReplayChecks(roundStart, cursor, path.GetDotsPerStep(), progress, pFilterRecord))
+            return nResult;
+    }
+    return noErr;
+}
