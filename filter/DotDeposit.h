@@ -1,5 +1,8 @@
-// Adding one dot to the field: plainly into the pixel it falls in, or
-// antialiased over that pixel and its nearest neighbours.
+// Adding dots to the field: plainly into the pixel a dot falls in, or
+// antialiased over that pixel and its nearest neighbours. A dot's landing
+// (its pixels and what each receives, in the order they are added) can be
+// applied whole or one row band at a time: the field's float sums depend
+// only on the order of the additions at each pixel, and bands keep it.
 #pragma once
 
 #include "PixelView.h"
@@ -7,18 +10,49 @@
 #include <cmath>
 #include <cstdint>
 
+struct DotLanding {
+    bool bLands = false;
+    bool bAntialias = false;
+    int32_t ix = 0, iy = 0, nx = 0, ny = 0;
+    // Added at (iy, ix), (iy, ix + nx), (iy + ny, ix), (iy + ny, ix + nx).
+    double w[4] = {};
+};
+
+// The rows a dot touches (both iy when it touches one); false when the dot
+// is dropped.
 template <bool bAntialias>
-inline void DepositDotInto(const FieldView& field, double px, double py, double fIntensity)
+inline bool DotRows(int32_t nWidth, int32_t nHeight, double px, double py, int32_t& y0, int32_t& y1)
 {
-    const int32_t nWidth = field.nWidth, nHeight = field.nHeight;
     if constexpr (!bAntialias) {
         // Truncation toward zero: anything above -1 lands in column or row 0.
         if (!(px > -1 && px < nWidth && py > -1 && py < nHeight))
-            return;
-        field.Row(int32_t(py))[int32_t(px)] += fIntensity;
+            return false;
+        y0 = y1 = int32_t(py);
     } else {
         if (!(px >= 0 && px < nWidth && py >= 0 && py < nHeight))
-            return;
+            return false;
+        y0 = int32_t(py);
+        const int32_t ny = py - y0 > 0 ? 1 : -1;
+        // At the border the neighbour folds back onto the dot's own row.
+        y1 = (y0 == 0 && ny < 0) || (y0 == nHeight - 1 && ny > 0) ? y0 : y0 + ny;
+    }
+    return true;
+}
+
+template <bool bAntialias>
+inline DotLanding LandDot(int32_t nWidth, int32_t nHeight, double px, double py, double fIntensity)
+{
+    DotLanding landing;
+    landing.bAntialias = bAntialias;
+    if constexpr (!bAntialias) {
+        if (!(px > -1 && px < nWidth && py > -1 && py < nHeight))
+            return landing;
+        landing.ix = int32_t(px);
+        landing.iy = int32_t(py);
+        landing.w[0] = fIntensity;
+    } else {
+        if (!(px >= 0 && px < nWidth && py >= 0 && py < nHeight))
+            return landing;
         const int32_t ix = int32_t(px), iy = int32_t(py);
         const double fx = px - ix, fy = py - iy;
         int32_t nx = fx > 0 ? 1 : -1;
@@ -29,12 +63,35 @@ inline void DepositDotInto(const FieldView& field, double px, double py, double 
             nx = 0;
         if ((iy == 0 && ny < 0) || (iy == nHeight - 1 && ny > 0))
             ny = 0;
-        float* pRow = field.Row(iy);
-        float* pNeighbourRow = field.Row(iy + ny);
-        pRow[ix] += fIntensity * kx * ky;
-        pRow[ix + nx] += fIntensity * (1 - kx) * ky;
-        pNeighbourRow[ix] += fIntensity * kx * (1 - ky);
-        pNeighbourRow[ix + nx] += fIntensity * (1 - ky) * (1 - kx);
+        landing.ix = ix;
+        landing.iy = iy;
+        landing.nx = nx;
+        landing.ny = ny;
+        landing.w[0] = fIntensity * kx * ky;
+        landing.w[1] = fIntensity * (1 - kx) * ky;
+        landing.w[2] = fIntensity * kx * (1 - ky);
+        landing.w[3] = fIntensity * (1 - ky) * (1 - kx);
+    }
+    landing.bLands = true;
+    return landing;
+}
+
+// Adds the parts of a landing that fall in the rows [nTop, nBottom).
+inline void AddLanding(const FieldView& field, const DotLanding& l, int32_t nTop, int32_t nBottom)
+{
+    if (!l.bLands)
+        return;
+    if (l.iy >= nTop && l.iy < nBottom) {
+        float* pRow = field.Row(l.iy);
+        pRow[l.ix] += l.w[0];
+        if (l.bAntialias)
+            pRow[l.ix + l.nx] += l.w[1];
+    }
+    const int32_t y = l.iy + l.ny;
+    if (l.bAntialias && y >= nTop && y < nBottom) {
+        float* pRow = field.Row(y);
+        pRow[l.ix] += l.w[2];
+        pRow[l.ix + l.nx] += l.w[3];
     }
 }
 
@@ -52,16 +109,4 @@ inline void PrefetchDot(const FieldView& field, double px, double py)
 #else
     (void)field, (void)px, (void)py;
 #endif
-}
-
-// Adds the dots in their order, prefetching a few dots ahead.
-template <bool bAntialias>
-void DepositDots(const FieldView& field, const double* px, const double* py, int64_t nDots, double fIntensity)
-{
-    constexpr int64_t kAhead = 12;
-    for (int64_t n = 0; n < nDots; ++n) {
-        if (n + kAhead < nDots)
-            PrefetchDot(field, px[n + kAhead], py[n + kAhead]);
-        DepositDotInto<bAntialias>(field, px[n], py[n], fIntensity);
-    }
 }

@@ -100,8 +100,7 @@ void ClearField(const FieldView& field, pfWorkerTeam* pTeam)
 
 void DepositDot(const FieldView& field, double px, double py, double fIntensity, bool bAntialias)
 {
-    if (bAntialias)
-        DepositDotInto<true>(field, px, py, fIntensity);
-    else
-        DepositDotInto<false>(field, px, py, fIntensity);
+    const DotLanding landing = bAntialias ? LandDot<true>(field.nWidth, field.nHeight, px, py, fIntensity)
+                                          : LandDot<false>(field.nWidth, field.nHeight, px, py, fIntensity);
+    AddLanding(field, landing, 0, field.nHeight);
 }

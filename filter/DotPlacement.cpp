@@ -1,8 +1,11 @@
 // Placing the dots: round by round, the team computes the positions of a
-// stretch of the dot sequence, each member its own part; the calling thread
-// then adds them to the field in their order (the field's float sums depend
-// on it) and makes the interruption checks and progress reports that a
-// single pass would have made over that stretch, in the same order.
+// stretch of the dot sequence, each member its own part; then it adds them
+// to the field in their order (the field's float sums depend on the order
+// at each pixel), a team in bands of rows, each member its own bands; last
+// the calling thread makes the interruption checks and progress reports
+// that a single pass would have made over that stretch, in the same order.
+// The field's lines are mostly not in the cache when a dot reaches them:
+// they are asked for a few dots ahead.
 #include "DotField.h"
 
 #include "DotDeposit.h"
@@ -11,6 +14,7 @@
 
 #include <algorithm>
 #include <array>
+#include <atomic>
 #include <cmath>
 #include <memory>
 #include <new>
@@ -121,6 +125,109 @@ RoundPlan PlanRound(const DotPath& path, DotCursor& cursor, int32_t nMembers)
     return plan;
 }
 
+// The field in bands of rows, and a round's dots sorted into the bands
+// they touch (a dot on two rows may touch two bands), each band's dots in
+// their order. A team of one adds them all in order instead.
+class BandedDeposit {
+public:
+    BandedDeposit(const FieldView& field, const DotFieldSettings& settings, int32_t nMembers)
+        : m_Field(field), m_bAntialias(settings.bAntialias), m_fIntensity(settings.fIntensity),
+          m_nBandRows(BandRows(field, nMembers)),
+          m_nBands((field.nHeight + m_nBandRows - 1) / m_nBandRows),
+          m_pStarts(new (std::nothrow) uint32_t[size_t(m_nBands) + 1]),
+          m_pFill(new (std::nothrow) uint32_t[size_t(m_nBands)]),
+          m_pEntries(new (std::nothrow) uint32_t[2 * kRoundDots])
+    {
+    }
+
+    bool IsReady() const { return m_pStarts && m_pFill && m_pEntries; }
+
+    void Deposit(const double* px, const double* py, uint32_t nDots, pfWorkerTeam* pTeam)
+    {
+        if (m_bAntialias)
+            Deposit<true>(px, py, nDots, pTeam);
+        else
+            Deposit<false>(px, py, nDots, pTeam);
+    }
+
+private:
+    // Rows of a band: a quarter of a megabyte of field at most, and bands
+    // enough for four a member, so that none waits long for the others.
+    static int32_t BandRows(const FieldView& field, int32_t nMembers)
+    {
+        constexpr int64_t kBandBytes = 256 * 1024;
+        const int64_t nFit = kBandBytes / (int64_t(field.nWidth) * int64_t(sizeof(float)));
+        const int64_t nShare = (int64_t(field.nHeight) + 4 * nMembers - 1) / (4 * nMembers);
+        return int32_t(std::max<int64_t>(1, std::min(nFit, nShare)));
+    }
+
+    // Dots prefetched ahead of the one being added.
+    static constexpr uint32_t kAhead = 12;
+
+    template <bool bAntialias>
+    void Deposit(const double* px, const double* py, uint32_t nDots, pfWorkerTeam* pTeam)
+    {
+        if (!pTeam || pTeam->GetSize() == 1) {
+            for (uint32_t n = 0; n < nDots; ++n)
+                AddDot<bAntialias>(px, py, n, n + kAhead < nDots ? n + kAhead : n, 0, m_Field.nHeight);
+            return;
+        }
+        SortIntoBands<bAntialias>(px, py, nDots);
+        std::atomic<int32_t> nNextBand{0};
+        pTeam->Run([&](int32_t) {
+            for (int32_t b = nNextBand++; b < m_nBands; b = nNextBand++) {
+                const int32_t nTop = b * m_nBandRows;
+                const int32_t nBottom = std::min(m_Field.nHeight, nTop + m_nBandRows);
+                const uint32_t nEnd = m_pStarts[b + 1];
+                for (uint32_t e = m_pStarts[b]; e < nEnd; ++e)
+                    AddDot<bAntialias>(px, py, m_pEntries[e], m_pEntries[e + kAhead < nEnd ? e + kAhead : e], nTop,
+                                       nBottom);
+            }
+        });
+    }
+
+    // Adds the part of dot n in rows [nTop, nBottom) and prefetches for dot
+    // nAhead.
+    template <bool bAntialias>
+    void AddDot(const double* px, const double* py, uint32_t n, uint32_t nAhead, int32_t nTop, int32_t nBottom) const
+    {
+        PrefetchDot(m_Field, px[nAhead], py[nAhead]);
+        AddLanding(m_Field, LandDot<bAntialias>(m_Field.nWidth, m_Field.nHeight, px[n], py[n], m_fIntensity), nTop,
+                   nBottom);
+    }
+
+    // A counting sort: how many dots each band gets, then where they go.
+    template <bool bAntialias>
+    void SortIntoBands(const double* px, const double* py, uint32_t nDots)
+    {
+        std::fill(m_pStarts.get(), m_pStarts.get() + m_nBands + 1, 0u);
+        int32_t y0 = 0, y1 = 0;
+        for (uint32_t n = 0; n < nDots; ++n)
+            if (DotRows<bAntialias>(m_Field.nWidth, m_Field.nHeight, px[n], py[n], y0, y1)) {
+                ++m_pStarts[y0 / m_nBandRows + 1];
+                if (y1 / m_nBandRows != y0 / m_nBandRows)
+                    ++m_pStarts[y1 / m_nBandRows + 1];
+            }
+        for (int32_t b = 0; b < m_nBands; ++b) {
+            m_pStarts[b + 1] += m_pStarts[b];
+            m_pFill[b] = m_pStarts[b];
+        }
+        for (uint32_t n = 0; n < nDots; ++n)
+            if (DotRows<bAntialias>(m_Field.nWidth, m_Field.nHeight, px[n], py[n], y0, y1)) {
+                m_pEntries[m_pFill[y0 / m_nBandRows]++] = n;
+                if (y1 / m_nBandRows != y0 / m_nBandRows)
+                    m_pEntries[m_pFill[y1 / m_nBandRows]++] = n;
+            }
+    }
+
+    const FieldView m_Field;
+    const bool m_bAntialias;
+    const double m_fIntensity;
+    const int32_t m_nBandRows;
+    const int32_t m_nBands;
+    const std::unique_ptr<uint32_t[]> m_pStarts, m_pFill, m_pEntries;
+};
+
 }  // namespace
 
 int16_t PlaceDots(const FieldView& field, const DotFieldSettings& settings, const FilterRecord* pFilterRecord,
@@ -132,11 +239,12 @@ int16_t PlaceDots(const FieldView& field, const DotFieldSettings& settings, cons
     const DotPath path(settings, field.nWidth, field.nHeight, counts);
     const SynthesisProgress progress(pFilterRecord, counts.fOuter, path.GetDotsPerStep());
     const std::unique_ptr<double[]> pPositions(new (std::nothrow) double[2 * kRoundDots]);
-    if (!pPositions)
+    const int32_t nMembers = pTeam ? pTeam->GetSize() : 1;
+    BandedDeposit deposit(field, settings, nMembers);
+    if (!pPositions || !deposit.IsReady())
         return memFullErr;
     double* const px = pPositions.get();
     double* const py = px + kRoundDots;
-    const int32_t nMembers = pTeam ? pTeam->GetSize() : 1;
 
     DotCursor cursor = path.Start();
     while (!path.AtEnd(cursor)) {
@@ -154,11 +262,7 @@ int16_t PlaceDots(const FieldView& field, const DotFieldSettings& settings, cons
         else
             placeShare(0);
 
-        const int64_t nDots = int64_t(plan.offsets[size_t(plan.nMembers)]);
-        if (settings.bAntialias)
-            DepositDots<true>(field, px, py, nDots, settings.fIntensity);
-        else
-            DepositDots<false>(field, px, py, nDots, settings.fIntensity);
+        deposit.Deposit(px, py, uint32_t(plan.offsets[size_t(plan.nMembers)]), pTeam);
         if (const int16_t nResult = ReplayChecks(roundStart, cursor, path.GetDotsPerStep(), progress, pFilterRecord))
             return nResult;
     }
