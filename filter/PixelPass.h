@@ -111,6 +111,7 @@ struct pfPassContext {
         }
         for (int k = 0; k < N; ++k)
             emptySource[kFirstColor + k] = SourceValue(0.0f, snapshot.fColor[k], snapshot.bClipColor, pGammaTable);
+        emptyTraits = pfBlend::SourceTraits<N, bAlpha>(emptySource, snapshot.nBlendMode);
         if constexpr (kCanTabulate)
             if (IsChannelwise(N, snapshot.nBlendMode))
                 TabulateEmpty();
@@ -131,6 +132,7 @@ struct pfPassContext {
     const bool bByteMask;
     int32_t plane[kElements];
     double emptySource[kElements];
+    pfBlend::pfSourceTraits emptyTraits;
     // Result of each channel k for each input sample where the field is 0,
     // in sample units before truncation.
     double emptyResult[N][256];
@@ -176,6 +178,7 @@ void BlendRow(const pfPassContext<Sample, N, bAlpha>& c, int32_t y)
     double source[kElements];
     for (int e = 0; e < kElements; ++e)
         source[e] = c.emptySource[e];
+    pfBlend::pfSourceTraits traits = c.emptyTraits;
 
     for (int32_t x = 0; x < nWidth; ++x, pIn += nInStride, pOut += nOutStride) {
         const float fValue = pField[x];
@@ -195,6 +198,7 @@ void BlendRow(const pfPassContext<Sample, N, bAlpha>& c, int32_t y)
             for (int k = 0; k < N; ++k)
                 source[kFirstColor + k] =
                     SourceValue(fValue, snapshot.fColor[k], snapshot.bClipColor, c.pGammaTable);
+            traits = pfBlend::SourceTraits<N, bAlpha>(source, kMode);
         }
         Sample raw[kElements];
         double dest[kElements];
@@ -202,7 +206,7 @@ void BlendRow(const pfPassContext<Sample, N, bAlpha>& c, int32_t y)
             raw[e] = LoadSample<Sample>(pIn, c.plane[e]);
             dest[e] = codec.ToUnit(raw[e]);
         }
-        BlendPixel<N, bAlpha>(dest, source, kMode);
+        BlendPixel<N, bAlpha>(dest, source, kMode, traits);
         for (int e = 0; e < kElements; ++e) {
             double r = UnitRange(dest[e]) * kScale;
             if (pMask)
