@@ -1,5 +1,6 @@
 #include "DotPath.h"
 
+#include "DotDeposit.h"
 #include "PortableMath.h"
 
 
@@ -84,7 +85,7 @@ uint64_t DotPath::Skip(DotCursor& cursor, uint64_t nDots) const
     return nPassed;
 }
 
-void DotPath::Place(DotCursor& cursor, uint64_t nDots, double* px, double* py) const
+void DotPath::Place(DotCursor& cursor, uint64_t nDots, double* px, double* py, const FieldView& field) const
 {
     const DotFieldSettings& s = m_Settings;
     for (uint64_t n = 0; n < nDots; ++n) {
@@ -96,5 +97,6 @@ void DotPath::Place(DotCursor& cursor, uint64_t nDots, double* px, double* py) c
         ++cursor.nPlaced;
         px[n] = m_ax1 * PortableSin(cursor.phx1 + s.fOffsetX1) + m_ax2 * PortableSin(cursor.phx2 + s.fOffsetX2) + m_cx;
         py[n] = m_ay1 * PortableCos(cursor.phy1 + s.fOffsetY1) + m_ay2 * PortableCos(cursor.phy2 + s.fOffsetY2) + m_cy;
+        PrefetchDot(field, px[n], py[n]);
     }
 }

@@ -142,12 +142,24 @@ public:
 
     bool IsReady() const { return m_pStarts && m_pFill && m_pEntries; }
 
-    void Deposit(const double* px, const double* py, uint32_t nDots, pfWorkerTeam* pTeam)
+    // Adds dots [nFrom, nTo) whose places were asked for when they were
+    // computed.
+    void DepositInOrder(const double* px, const double* py, uint32_t nFrom, uint32_t nTo) const
+    {
+        for (uint32_t n = nFrom; n < nTo; ++n)
+            if (m_bAntialias)
+                AddDot<true>(px, py, n, n, 0, m_Field.nHeight);
+            else
+                AddDot<false>(px, py, n, n, 0, m_Field.nHeight);
+    }
+
+    // The team adds all dots, each member whole bands.
+    void DepositInBands(const double* px, const double* py, uint32_t nDots, pfWorkerTeam& team)
     {
         if (m_bAntialias)
-            Deposit<true>(px, py, nDots, pTeam);
+            DepositInBands<true>(px, py, nDots, team);
         else
-            Deposit<false>(px, py, nDots, pTeam);
+            DepositInBands<false>(px, py, nDots, team);
     }
 
 private:
@@ -165,16 +177,11 @@ private:
     static constexpr uint32_t kAhead = 12;
 
     template <bool bAntialias>
-    void Deposit(const double* px, const double* py, uint32_t nDots, pfWorkerTeam* pTeam)
+    void DepositInBands(const double* px, const double* py, uint32_t nDots, pfWorkerTeam& team)
     {
-        if (!pTeam || pTeam->GetSize() == 1) {
-            for (uint32_t n = 0; n < nDots; ++n)
-                AddDot<bAntialias>(px, py, n, n + kAhead < nDots ? n + kAhead : n, 0, m_Field.nHeight);
-            return;
-        }
         SortIntoBands<bAntialias>(px, py, nDots);
         std::atomic<int32_t> nNextBand{0};
-        pTeam->Run([&](int32_t) {
+        team.Run([&](int32_t) {
             for (int32_t b = nNextBand++; b < m_nBands; b = nNextBand++) {
                 const int32_t nTop = b * m_nBandRows;
                 const int32_t nBottom = std::min(m_Field.nHeight, nTop + m_nBandRows);
@@ -228,6 +235,24 @@ private:
     const std::unique_ptr<uint32_t[]> m_pStarts, m_pFill, m_pEntries;
 };
 
+// One thread computes a chunk of positions, asking for each dot's place in
+// the field as it goes, and adds the chunk before once this one is done: the
+// field's lines have come meanwhile.
+void PlaceAndDepositInOrder(const DotPath& path, DotCursor cursor, uint32_t nDots, double* px, double* py,
+                            const FieldView& field, const BandedDeposit& deposit)
+{
+    constexpr uint32_t kChunk = 64;
+    uint32_t nAdded = 0, nPlaced = 0;
+    while (nPlaced < nDots) {
+        const uint32_t nChunk = std::min(kChunk, nDots - nPlaced);
+        path.Place(cursor, nChunk, px + nPlaced, py + nPlaced, field);
+        deposit.DepositInOrder(px, py, nAdded, nPlaced);
+        nAdded = nPlaced;
+        nPlaced += nChunk;
+    }
+    deposit.DepositInOrder(px, py, nAdded, nPlaced);
+}
+
 }  // namespace
 
 int16_t PlaceDots(const FieldView& field, const DotFieldSettings& settings, const FilterRecord* pFilterRecord,
@@ -250,19 +275,19 @@ int16_t PlaceDots(const FieldView& field, const DotFieldSettings& settings, cons
     while (!path.AtEnd(cursor)) {
         const DotCursor roundStart = cursor;
         const RoundPlan plan = PlanRound(path, cursor, nMembers);
-        const auto placeShare = [&](int32_t m) {
-            if (m >= plan.nMembers)
-                return;
-            DotCursor start = plan.starts[size_t(m)];
-            const uint64_t nOffset = plan.offsets[size_t(m)];
-            path.Place(start, plan.offsets[size_t(m) + 1] - nOffset, px + nOffset, py + nOffset);
-        };
-        if (pTeam && nMembers > 1)
-            pTeam->Run(placeShare);
-        else
-            placeShare(0);
-
-        deposit.Deposit(px, py, uint32_t(plan.offsets[size_t(plan.nMembers)]), pTeam);
+        const uint32_t nDots = uint32_t(plan.offsets[size_t(plan.nMembers)]);
+        if (pTeam && nMembers > 1) {
+            pTeam->Run([&](int32_t m) {
+                if (m >= plan.nMembers)
+                    return;
+                DotCursor start = plan.starts[size_t(m)];
+                const uint64_t nOffset = plan.offsets[size_t(m)];
+                path.Place(start, plan.offsets[size_t(m) + 1] - nOffset, px + nOffset, py + nOffset, field);
+            });
+            deposit.DepositInBands(px, py, nDots, *pTeam);
+        } else {
+            PlaceAndDepositInOrder(path, plan.starts[0], nDots, px, py, field, deposit);
+        }
         if (const int16_t nResult = ReplayChecks(roundStart, cursor, path.GetDotsPerStep(), progress, pFilterRecord))
             return nResult;
     }
