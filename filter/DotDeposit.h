@@ -1,8 +1,9 @@
 // Adding dots to the field: plainly into the pixel a dot falls in, or
 // antialiased over that pixel and its nearest neighbours. A dot's landing
 // (its pixels and what each receives, in the order they are added) can be
-// applied whole or one row band at a time: the field's float sums depend
-// only on the order of the additions at each pixel, and bands keep it.
+// applied whole or to some rows only: the field's float sums depend only on
+// the order of the additions at each pixel, which threads that each own
+// some rows and go through the dots in order keep.
 #pragma once
 
 #include "PixelView.h"
@@ -76,23 +77,29 @@ inline DotLanding LandDot(int32_t nWidth, int32_t nHeight, double px, double py,
     return landing;
 }
 
-// Adds the parts of a landing that fall in the rows [nTop, nBottom).
-inline void AddLanding(const FieldView& field, const DotLanding& l, int32_t nTop, int32_t nBottom)
+// Adds the parts of a landing that fall in rows for which owns(y) holds.
+template <typename OwnsRow>
+inline void AddLanding(const FieldView& field, const DotLanding& l, OwnsRow owns)
 {
     if (!l.bLands)
         return;
-    if (l.iy >= nTop && l.iy < nBottom) {
+    if (owns(l.iy)) {
         float* pRow = field.Row(l.iy);
         pRow[l.ix] += l.w[0];
         if (l.bAntialias)
             pRow[l.ix + l.nx] += l.w[1];
     }
     const int32_t y = l.iy + l.ny;
-    if (l.bAntialias && y >= nTop && y < nBottom) {
+    if (l.bAntialias && owns(y)) {
         float* pRow = field.Row(y);
         pRow[l.ix] += l.w[2];
         pRow[l.ix + l.nx] += l.w[3];
     }
+}
+
+inline void AddLanding(const FieldView& field, const DotLanding& l)
+{
+    AddLanding(field, l, [](int32_t) { return true; });
 }
 
 // Asks the cache for the field around a dot that is about to be added: the

@@ -102,5 +102,5 @@ void DepositDot(const FieldView& field, double px, double py, double fIntensity,
 {
     const DotLanding landing = bAntialias ? LandDot<true>(field.nWidth, field.nHeight, px, py, fIntensity)
                                           : LandDot<false>(field.nWidth, field.nHeight, px, py, fIntensity);
-    AddLanding(field, landing, 0, field.nHeight);
+    AddLanding(field, landing);
 }

@@ -1,9 +1,10 @@
 // Placing the dots: round by round, the team computes the positions of a
-// stretch of the dot sequence, each member its own part; then it adds them
+// stretch of the dot sequence, each member its own part; the dots are added
 // to the field in their order (the field's float sums depend on the order
-// at each pixel), a team in bands of rows, each member its own bands; last
-// the calling thread makes the interruption checks and progress reports
-// that a single pass would have made over that stretch, in the same order.
+// at each pixel), by a team each member in its own rows while the next
+// round is being placed; after each round is added the calling thread
+// makes the interruption checks and progress reports that a single pass
+// would have made over that stretch, in the same order.
 // The field's lines are mostly not in the cache when a dot reaches them:
 // they are asked for a few dots ahead.
 #include "DotField.h"
@@ -14,7 +15,6 @@
 
 #include <algorithm>
 #include <array>
-#include <atomic>
 #include <cmath>
 #include <memory>
 #include <new>
@@ -125,22 +125,24 @@ RoundPlan PlanRound(const DotPath& path, DotCursor& cursor, int32_t nMembers)
     return plan;
 }
 
-// The field in bands of rows, and a round's dots sorted into the bands
-// they touch (a dot on two rows may touch two bands), each band's dots in
-// their order. A team of one adds them all in order instead.
-class BandedDeposit {
+// How a round's dots are added to the field: by one thread in order, or by
+// a team whose members each own every so many bands of rows (interleaved,
+// so that a pattern crowding some rows still shares out evenly) and go
+// through all the dots in order, adding what falls in their rows.
+class DotDeposit {
 public:
-    BandedDeposit(const FieldView& field, const DotFieldSettings& settings, int32_t nMembers)
+    DotDeposit(const FieldView& field, const DotFieldSettings& settings, int32_t nMembers)
         : m_Field(field), m_bAntialias(settings.bAntialias), m_fIntensity(settings.fIntensity),
-          m_nBandRows(BandRows(field, nMembers)),
-          m_nBands((field.nHeight + m_nBandRows - 1) / m_nBandRows),
-          m_pStarts(new (std::nothrow) uint32_t[size_t(m_nBands) + 1]),
-          m_pFill(new (std::nothrow) uint32_t[size_t(m_nBands)]),
-          m_pEntries(new (std::nothrow) uint32_t[2 * kRoundDots])
+          m_nMembers(std::min(nMembers, kMaxMembers)), m_pOwnerOfRow(new (std::nothrow) uint8_t[size_t(field.nHeight)])
     {
+        if (!m_pOwnerOfRow)
+            return;
+        const int32_t nBandRows = BandRows(field, m_nMembers);
+        for (int32_t y = 0; y < field.nHeight; ++y)
+            m_pOwnerOfRow[y] = uint8_t(y / nBandRows % m_nMembers);
     }
 
-    bool IsReady() const { return m_pStarts && m_pFill && m_pEntries; }
+    bool IsReady() const { return m_pOwnerOfRow != nullptr; }
 
     // Adds dots [nFrom, nTo) whose places were asked for when they were
     // computed.
@@ -148,23 +150,25 @@ public:
     {
         for (uint32_t n = nFrom; n < nTo; ++n)
             if (m_bAntialias)
-                AddDot<true>(px, py, n, n, 0, m_Field.nHeight);
+                AddLanding(m_Field, LandDot<true>(m_Field.nWidth, m_Field.nHeight, px[n], py[n], m_fIntensity));
             else
-                AddDot<false>(px, py, n, n, 0, m_Field.nHeight);
+                AddLanding(m_Field, LandDot<false>(m_Field.nWidth, m_Field.nHeight, px[n], py[n], m_fIntensity));
     }
 
-    // The team adds all dots, each member whole bands.
-    void DepositInBands(const double* px, const double* py, uint32_t nDots, pfWorkerTeam& team)
+    // Member nMember's part of adding dots [0, nDots): what falls in its rows.
+    void DepositOwnRows(int32_t nMember, const double* px, const double* py, uint32_t nDots) const
     {
+        if (nMember >= m_nMembers)
+            return;
         if (m_bAntialias)
-            DepositInBands<true>(px, py, nDots, team);
+            DepositOwnRows<true>(uint8_t(nMember), px, py, nDots);
         else
-            DepositInBands<false>(px, py, nDots, team);
+            DepositOwnRows<false>(uint8_t(nMember), px, py, nDots);
     }
 
 private:
     // Rows of a band: a quarter of a megabyte of field at most, and bands
-    // enough for four a member, so that none waits long for the others.
+    // enough for four a member.
     static int32_t BandRows(const FieldView& field, int32_t nMembers)
     {
         constexpr int64_t kBandBytes = 256 * 1024;
@@ -173,73 +177,29 @@ private:
         return int32_t(std::max<int64_t>(1, std::min(nFit, nShare)));
     }
 
-    // Dots prefetched ahead of the one being added.
-    static constexpr uint32_t kAhead = 12;
-
     template <bool bAntialias>
-    void DepositInBands(const double* px, const double* py, uint32_t nDots, pfWorkerTeam& team)
+    void DepositOwnRows(uint8_t nMember, const double* px, const double* py, uint32_t nDots) const
     {
-        SortIntoBands<bAntialias>(px, py, nDots);
-        std::atomic<int32_t> nNextBand{0};
-        team.Run([&](int32_t) {
-            for (int32_t b = nNextBand++; b < m_nBands; b = nNextBand++) {
-                const int32_t nTop = b * m_nBandRows;
-                const int32_t nBottom = std::min(m_Field.nHeight, nTop + m_nBandRows);
-                const uint32_t nEnd = m_pStarts[b + 1];
-                for (uint32_t e = m_pStarts[b]; e < nEnd; ++e)
-                    AddDot<bAntialias>(px, py, m_pEntries[e], m_pEntries[e + kAhead < nEnd ? e + kAhead : e], nTop,
-                                       nBottom);
-            }
-        });
-    }
-
-    // Adds the part of dot n in rows [nTop, nBottom) and prefetches for dot
-    // nAhead.
-    template <bool bAntialias>
-    void AddDot(const double* px, const double* py, uint32_t n, uint32_t nAhead, int32_t nTop, int32_t nBottom) const
-    {
-        PrefetchDot(m_Field, px[nAhead], py[nAhead]);
-        AddLanding(m_Field, LandDot<bAntialias>(m_Field.nWidth, m_Field.nHeight, px[n], py[n], m_fIntensity), nTop,
-                   nBottom);
-    }
-
-    // A counting sort: how many dots each band gets, then where they go.
-    template <bool bAntialias>
-    void SortIntoBands(const double* px, const double* py, uint32_t nDots)
-    {
-        std::fill(m_pStarts.get(), m_pStarts.get() + m_nBands + 1, 0u);
+        const auto owns = [this, nMember](int32_t y) { return m_pOwnerOfRow[y] == nMember; };
         int32_t y0 = 0, y1 = 0;
         for (uint32_t n = 0; n < nDots; ++n)
-            if (DotRows<bAntialias>(m_Field.nWidth, m_Field.nHeight, px[n], py[n], y0, y1)) {
-                ++m_pStarts[y0 / m_nBandRows + 1];
-                if (y1 / m_nBandRows != y0 / m_nBandRows)
-                    ++m_pStarts[y1 / m_nBandRows + 1];
-            }
-        for (int32_t b = 0; b < m_nBands; ++b) {
-            m_pStarts[b + 1] += m_pStarts[b];
-            m_pFill[b] = m_pStarts[b];
-        }
-        for (uint32_t n = 0; n < nDots; ++n)
-            if (DotRows<bAntialias>(m_Field.nWidth, m_Field.nHeight, px[n], py[n], y0, y1)) {
-                m_pEntries[m_pFill[y0 / m_nBandRows]++] = n;
-                if (y1 / m_nBandRows != y0 / m_nBandRows)
-                    m_pEntries[m_pFill[y1 / m_nBandRows]++] = n;
-            }
+            if (DotRows<bAntialias>(m_Field.nWidth, m_Field.nHeight, px[n], py[n], y0, y1) && (owns(y0) || owns(y1)))
+                AddLanding(m_Field, LandDot<bAntialias>(m_Field.nWidth, m_Field.nHeight, px[n], py[n], m_fIntensity),
+                           owns);
     }
 
     const FieldView m_Field;
     const bool m_bAntialias;
     const double m_fIntensity;
-    const int32_t m_nBandRows;
-    const int32_t m_nBands;
-    const std::unique_ptr<uint32_t[]> m_pStarts, m_pFill, m_pEntries;
+    const int32_t m_nMembers;
+    const std::unique_ptr<uint8_t[]> m_pOwnerOfRow;
 };
 
 // One thread computes a chunk of positions, asking for each dot's place in
 // the field as it goes, and adds the chunk before once this one is done: the
 // field's lines have come meanwhile.
 void PlaceAndDepositInOrder(const DotPath& path, DotCursor cursor, uint32_t nDots, double* px, double* py,
-                            const FieldView& field, const BandedDeposit& deposit)
+                            const FieldView& field, const DotDeposit& deposit)
 {
     constexpr uint32_t kChunk = 64;
     uint32_t nAdded = 0, nPlaced = 0;
@@ -253,6 +213,67 @@ void PlaceAndDepositInOrder(const DotPath& path, DotCursor cursor, uint32_t nDot
     deposit.DepositInOrder(px, py, nAdded, nPlaced);
 }
 
+// The positions of one round and the part of the sequence they cover.
+struct Round {
+    std::unique_ptr<double[]> pPositions{new (std::nothrow) double[2 * kRoundDots]};
+    RoundPlan plan;
+    DotCursor start, end;
+    uint32_t nDots = 0;
+    double* px() const { return pPositions.get(); }
+    double* py() const { return pPositions.get() + kRoundDots; }
+};
+
+// One thread: every round placed and added in order, then its checks.
+int16_t PlaceAlone(const DotPath& path, const FieldView& field, const DotDeposit& deposit, Round& round,
+                   const SynthesisProgress& progress, const FilterRecord* pFilterRecord)
+{
+    DotCursor cursor = path.Start();
+    while (!path.AtEnd(cursor)) {
+        const DotCursor start = cursor;
+        round.plan = PlanRound(path, cursor, 1);
+        PlaceAndDepositInOrder(path, start, uint32_t(round.plan.offsets[1]), round.px(), round.py(), field, deposit);
+        if (const int16_t nResult = ReplayChecks(start, cursor, path.GetDotsPerStep(), progress, pFilterRecord))
+            return nResult;
+    }
+    return noErr;
+}
+
+// A team: while its members place the dots of one round, each shares its
+// own rows of the round before into the field; one fork and join a round.
+int16_t PlaceAsTeam(const DotPath& path, const FieldView& field, const DotDeposit& deposit, Round (&rounds)[2],
+                    pfWorkerTeam& team, const SynthesisProgress& progress, const FilterRecord* pFilterRecord)
+{
+    DotCursor cursor = path.Start();
+    const Round* pPrevious = nullptr;
+    for (int nRound = 0;; ++nRound) {
+        Round* pCurrent = nullptr;
+        if (!path.AtEnd(cursor)) {
+            pCurrent = &rounds[nRound % 2];
+            pCurrent->start = cursor;
+            pCurrent->plan = PlanRound(path, cursor, team.GetSize());
+            pCurrent->end = cursor;
+            pCurrent->nDots = uint32_t(pCurrent->plan.offsets[size_t(pCurrent->plan.nMembers)]);
+        }
+        if (!pCurrent && !pPrevious)
+            return noErr;
+        team.Run([&](int32_t m) {
+            if (pCurrent && m < pCurrent->plan.nMembers) {
+                DotCursor start = pCurrent->plan.starts[size_t(m)];
+                const uint64_t nOffset = pCurrent->plan.offsets[size_t(m)];
+                path.Place(start, pCurrent->plan.offsets[size_t(m) + 1] - nOffset, pCurrent->px() + nOffset,
+                           pCurrent->py() + nOffset, field);
+            }
+            if (pPrevious)
+                deposit.DepositOwnRows(m, pPrevious->px(), pPrevious->py(), pPrevious->nDots);
+        });
+        if (pPrevious)
+            if (const int16_t nResult =
+                    ReplayChecks(pPrevious->start, pPrevious->end, path.GetDotsPerStep(), progress, pFilterRecord))
+                return nResult;
+        pPrevious = pCurrent;
+    }
+}
+
 }  // namespace
 
 int16_t PlaceDots(const FieldView& field, const DotFieldSettings& settings, const FilterRecord* pFilterRecord,
@@ -263,33 +284,14 @@ int16_t PlaceDots(const FieldView& field, const DotFieldSettings& settings, cons
         return noErr;
     const DotPath path(settings, field.nWidth, field.nHeight, counts);
     const SynthesisProgress progress(pFilterRecord, counts.fOuter, path.GetDotsPerStep());
-    const std::unique_ptr<double[]> pPositions(new (std::nothrow) double[2 * kRoundDots]);
     const int32_t nMembers = pTeam ? pTeam->GetSize() : 1;
-    BandedDeposit deposit(field, settings, nMembers);
-    if (!pPositions || !deposit.IsReady())
+    const DotDeposit deposit(field, settings, nMembers);
+    Round rounds[2];
+    if (!deposit.IsReady() || !rounds[0].pPositions)
         return memFullErr;
-    double* const px = pPositions.get();
-    double* const py = px + kRoundDots;
-
-    DotCursor cursor = path.Start();
-    while (!path.AtEnd(cursor)) {
-        const DotCursor roundStart = cursor;
-        const RoundPlan plan = PlanRound(path, cursor, nMembers);
-        const uint32_t nDots = uint32_t(plan.offsets[size_t(plan.nMembers)]);
-        if (pTeam && nMembers > 1) {
-            pTeam->Run([&](int32_t m) {
-                if (m >= plan.nMembers)
-                    return;
-                DotCursor start = plan.starts[size_t(m)];
-                const uint64_t nOffset = plan.offsets[size_t(m)];
-                path.Place(start, plan.offsets[size_t(m) + 1] - nOffset, px + nOffset, py + nOffset, field);
-            });
-            deposit.DepositInBands(px, py, nDots, *pTeam);
-        } else {
-            PlaceAndDepositInOrder(path, plan.starts[0], nDots, px, py, field, deposit);
-        }
-        if (const int16_t nResult = ReplayChecks(roundStart, cursor, path.GetDotsPerStep(), progress, pFilterRecord))
-            return nResult;
-    }
-    return noErr;
+    if (nMembers == 1)
+        return PlaceAlone(path, field, deposit, rounds[0], progress, pFilterRecord);
+    if (!rounds[1].pPositions)
+        return memFullErr;
+    return PlaceAsTeam(path, field, deposit, rounds, *pTeam, progress, pFilterRecord);
 }

@@ -66,6 +66,9 @@ public:
 std::unique_ptr<pfThread> StartThread(std::function<void()> fnWork);
 std::unique_ptr<pfSemaphore> MakeSemaphore();
 
+// Lets another thread run on this processor.
+void YieldThread();
+
 // Processors the process may run on (at least 1).
 int32_t CountProcessors();
 

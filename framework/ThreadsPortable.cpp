@@ -64,6 +64,11 @@ std::unique_ptr<pfSemaphore> MakeSemaphore()
     return std::unique_ptr<pfSemaphore>(new (std::nothrow) pfSemaphoreStd());
 }
 
+void YieldThread()
+{
+    std::this_thread::yield();
+}
+
 int32_t CountProcessors()
 {
     const unsigned n = std::thread::hardware_concurrency();

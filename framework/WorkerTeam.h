@@ -12,6 +12,23 @@
 #include <memory>
 #include <vector>
 
+// A signal one thread waits for and another gives, at most one at a time.
+// The waiter spins a little before it sleeps: a render forks and joins
+// every millisecond or so, and waking a sleeping thread can take longer
+// than that (a virtual processor that the hypervisor has put to rest).
+class pfSpinSignal {
+public:
+    explicit pfSpinSignal(std::unique_ptr<pfSemaphore> pSemaphore) : m_pSemaphore(std::move(pSemaphore)) {}
+    bool IsReady() const { return m_pSemaphore != nullptr; }
+    void Give();
+    void Take();
+
+private:
+    std::atomic<bool> m_bGiven{false};
+    std::atomic<bool> m_bSleeping{false};
+    std::unique_ptr<pfSemaphore> m_pSemaphore;
+};
+
 class pfWorkerTeam {
 public:
     // Starts up to nThreads - 1 workers; fewer when the system refuses more.
@@ -32,12 +49,11 @@ public:
 
 private:
     struct Worker {
-        std::unique_ptr<pfSemaphore> pGo;
+        std::unique_ptr<pfSpinSignal> pGo, pDone;
         std::unique_ptr<pfThread> pThread;
     };
     void WorkerLoop(int32_t nMember);
 
-    std::unique_ptr<pfSemaphore> m_pDone;
     std::vector<Worker> m_Workers;
     const std::function<void(int32_t)>* m_pWork = nullptr;
     bool m_bQuit = false;

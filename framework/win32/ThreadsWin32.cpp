@@ -73,6 +73,11 @@ std::unique_ptr<pfSemaphore> MakeSemaphore()
     return pSemaphore;
 }
 
+void YieldThread()
+{
+    SwitchToThread();
+}
+
 int32_t CountProcessors()
 {
     SYSTEM_INFO info;
