@@ -11,98 +11,19 @@
 
 #include "DotDeposit.h"
 #include "DotPath.h"
-#include "RenderInterrupt.h"
+#include "SynthesisProgress.h"
 
 #include <algorithm>
 #include <array>
-#include <cmath>
 #include <memory>
 #include <new>
 
 namespace {
 
-// Huge loop counts must stay abortable: the interruption check also runs
-// within an outer step, every so many dots.
-constexpr uint64_t kDotsPerCheck = 65536;
-
-// Dots computed per round: the check is never further off than that.
+// Dots per round: the checks of a round follow within a round or two.
 constexpr uint64_t kRoundDots = 65536;
 
 constexpr int32_t kMaxMembers = 64;
-
-// Converted through a signed integer: 32-bit builds convert unsigned 64-bit
-// integers with x87 arithmetic. Rounding past 2^63 does not matter here.
-double CountAsDouble(uint64_t n)
-{
-    return n > uint64_t(INT64_MAX) ? 2 * double(int64_t(n / 2)) : double(int64_t(n));
-}
-
-int32_t ProgressValue(double fValue)
-{
-    return fValue >= double(INT32_MAX) ? INT32_MAX : int32_t(fValue);
-}
-
-// Progress of the synthesis in the first half of the bar. Each outer step
-// counts as nSlices units, one for each interruption check within it, so
-// that the bar moves wherever the abort check runs and never goes back;
-// with short steps (one slice) a step counts one unit and the total is
-// twice the outer count.
-class SynthesisProgress {
-public:
-    SynthesisProgress(const FilterRecord* pFilterRecord, double fOuter, uint64_t nInner)
-        : m_pFilterRecord(pFilterRecord), m_fInner(CountAsDouble(nInner))
-    {
-        const double fSteps = std::ceil(fOuter);
-        const double fMaxSlices = std::floor(double(INT32_MAX) / (2 * fSteps));
-        m_fSlices = std::max(1.0, std::min(std::ceil(m_fInner / double(kDotsPerCheck)), fMaxSlices));
-        m_nTotal = ProgressValue(m_fSlices > 1 ? 2 * fSteps * m_fSlices : std::trunc(2 * fOuter));
-    }
-
-    // nDone dots of outer step j are placed.
-    void Within(int64_t j, uint64_t nDone) const
-    {
-        const double fSlice = std::min(m_fSlices - 1, std::floor(CountAsDouble(nDone) / m_fInner * m_fSlices));
-        Report(double(j) * m_fSlices + fSlice);
-    }
-
-    void StepDone(int64_t j) const { Report(double(j) * m_fSlices + m_fSlices - 1); }
-
-private:
-    void Report(double fDone) const
-    {
-        if (m_pFilterRecord && m_pFilterRecord->progressProc)
-            m_pFilterRecord->progressProc(ProgressValue(fDone), m_nTotal);
-    }
-
-    const FilterRecord* m_pFilterRecord;
-    double m_fInner;
-    double m_fSlices = 1;
-    int32_t m_nTotal = 0;
-};
-
-// The checks a single pass makes between the dots from and to: every
-// kDotsPerCheck dots within a step, and at the end of every step.
-int16_t ReplayChecks(const DotCursor& from, const DotCursor& to, uint64_t nInner, const SynthesisProgress& progress,
-                     const FilterRecord* pFilterRecord)
-{
-    for (int64_t j = from.nStep; j <= to.nStep; ++j) {
-        const uint64_t nBegin = j == from.nStep ? from.nPlaced : 0;
-        const uint64_t nEnd = j == to.nStep ? to.nPlaced : nInner;
-        if (nBegin >= nEnd)
-            continue;
-        for (uint64_t nMark = (nBegin / kDotsPerCheck + 1) * kDotsPerCheck; nMark <= nEnd; nMark += kDotsPerCheck) {
-            progress.Within(j, nMark);
-            if (const int16_t nResult = CheckRenderInterrupt(pFilterRecord))
-                return nResult;
-        }
-        if (nEnd == nInner) {
-            progress.StepDone(j);
-            if (const int16_t nResult = CheckRenderInterrupt(pFilterRecord))
-                return nResult;
-        }
-    }
-    return noErr;
-}
 
 // One round's share of every member: where its dots start, how many, and
 // where in the round's position buffer they go.
@@ -129,9 +50,9 @@ RoundPlan PlanRound(const DotPath& path, DotCursor& cursor, int32_t nMembers)
 // a team whose members each own every so many bands of rows (interleaved,
 // so that a pattern crowding some rows still shares out evenly) and go
 // through all the dots in order, adding what falls in their rows.
-class DotDeposit {
+class RoundDeposit {
 public:
-    DotDeposit(const FieldView& field, const DotFieldSettings& settings, int32_t nMembers)
+    RoundDeposit(const FieldView& field, const DotFieldSettings& settings, int32_t nMembers)
         : m_Field(field), m_bAntialias(settings.bAntialias), m_fIntensity(settings.fIntensity),
           m_nMembers(std::min(nMembers, kMaxMembers)), m_pOwnerOfRow(new (std::nothrow) uint8_t[size_t(field.nHeight)])
     {
@@ -199,7 +120,7 @@ private:
 // the field as it goes, and adds the chunk before once this one is done: the
 // field's lines have come meanwhile.
 void PlaceAndDepositInOrder(const DotPath& path, DotCursor cursor, uint32_t nDots, double* px, double* py,
-                            const FieldView& field, const DotDeposit& deposit)
+                            const FieldView& field, const RoundDeposit& deposit)
 {
     constexpr uint32_t kChunk = 64;
     uint32_t nAdded = 0, nPlaced = 0;
@@ -224,7 +145,7 @@ struct Round {
 };
 
 // One thread: every round placed and added in order, then its checks.
-int16_t PlaceAlone(const DotPath& path, const FieldView& field, const DotDeposit& deposit, Round& round,
+int16_t PlaceAlone(const DotPath& path, const FieldView& field, const RoundDeposit& deposit, Round& round,
                    const SynthesisProgress& progress, const FilterRecord* pFilterRecord)
 {
     DotCursor cursor = path.Start();
@@ -240,7 +161,7 @@ int16_t PlaceAlone(const DotPath& path, const FieldView& field, const DotDeposit
 
 // A team: while its members place the dots of one round, each shares its
 // own rows of the round before into the field; one fork and join a round.
-int16_t PlaceAsTeam(const DotPath& path, const FieldView& field, const DotDeposit& deposit, Round (&rounds)[2],
+int16_t PlaceAsTeam(const DotPath& path, const FieldView& field, const RoundDeposit& deposit, Round (&rounds)[2],
                     pfWorkerTeam& team, const SynthesisProgress& progress, const FilterRecord* pFilterRecord)
 {
     DotCursor cursor = path.Start();
@@ -285,7 +206,7 @@ int16_t PlaceDots(const FieldView& field, const DotFieldSettings& settings, cons
     const DotPath path(settings, field.nWidth, field.nHeight, counts);
     const SynthesisProgress progress(pFilterRecord, counts.fOuter, path.GetDotsPerStep());
     const int32_t nMembers = pTeam ? pTeam->GetSize() : 1;
-    const DotDeposit deposit(field, settings, nMembers);
+    const RoundDeposit deposit(field, settings, nMembers);
     Round rounds[2];
     if (!deposit.IsReady() || !rounds[0].pPositions)
         return memFullErr;
