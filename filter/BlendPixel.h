@@ -73,6 +73,32 @@ inline double MaxWeight(double peak)
     return peak * 255 <= 1 ? kWeightFloor : peak;
 }
 
+// What blending needs of a source pixel beyond its values, worked out once
+// for a run of pixels with the same source: the intensity of its colours
+// and, in the hue, saturation and lightness modes of three channels, their
+// hue, saturation and lightness (premultiplied with alpha).
+struct pfSourceTraits {
+    double fIntensity = 0;
+    pfHSL hsl;
+};
+
+template <int N, bool bAlpha>
+inline pfSourceTraits SourceTraits(const double* s, unsigned nMode)
+{
+    const double* sc = bAlpha ? s + 1 : s;
+    pfSourceTraits traits;
+    traits.fIntensity = Intensity<N>(sc);
+    if constexpr (N == 3) {
+        if (nMode >= kBlendHue && nMode <= kBlendLightness) {
+            double ps[3];
+            for (int k = 0; k < 3; ++k)
+                ps[k] = bAlpha ? s[0] * sc[k] : sc[k];
+            traits.hsl = ToHSL(ps);
+        }
+    }
+    return traits;
+}
+
 // Per-channel formula shared by both layouts for the modes that treat each
 // channel alone; d is the (premultiplied) destination, s the (premultiplied)
 // source channel.
@@ -104,7 +130,7 @@ inline double ChannelFormula(unsigned nMode, double d, double s)
 
 // Colour layouts without alpha: c1..cN.
 template <int N>
-inline void BlendColors(double* d, const double* s, unsigned nMode)
+inline void BlendColors(double* d, const double* s, unsigned nMode, const pfSourceTraits& traits)
 {
     switch (nMode) {
     case kBlendNormal:
@@ -142,12 +168,12 @@ inline void BlendColors(double* d, const double* s, unsigned nMode)
         }
         break;
     case kBlendMaximum:
-        if (Intensity<N>(d) < Intensity<N>(s))
+        if (Intensity<N>(d) < traits.fIntensity)
             for (int k = 0; k < N; ++k)
                 d[k] = s[k];
         break;
     case kBlendMinimum:
-        if (Intensity<N>(s) < Intensity<N>(d))
+        if (traits.fIntensity < Intensity<N>(d))
             for (int k = 0; k < N; ++k)
                 d[k] = s[k];
         break;
@@ -155,8 +181,14 @@ inline void BlendColors(double* d, const double* s, unsigned nMode)
     case kBlendSaturation:
     case kBlendLightness:
         if constexpr (N == 3) {
+            if (nMode == kBlendLightness && traits.hsl.fLightness == 0 && SmallestChannel(d) >= 0 &&
+                LargestChannel(d) <= 1) {
+                // Any hue and saturation at lightness 0 is black.
+                d[0] = d[1] = d[2] = 0;
+                break;
+            }
             double y[3];
-            CombineHSL(nMode, d, s, y);
+            CombineHSL(nMode, d, traits.hsl, y);
             for (int k = 0; k < 3; ++k)
                 d[k] = y[k];
         }
@@ -199,7 +231,7 @@ inline void Resolve(double* d, const double* x, const double* p, double a)
 
 // Colour layouts with alpha: a, c1..cN.
 template <int N>
-inline void BlendWithAlpha(double* d, const double* s, unsigned nMode)
+inline void BlendWithAlpha(double* d, const double* s, unsigned nMode, const pfSourceTraits& traits)
 {
     const double da = d[0], sa = s[0];
     const double* dc = d + 1;
@@ -259,12 +291,12 @@ inline void BlendWithAlpha(double* d, const double* s, unsigned nMode)
         Resolve<N>(d, x, p, coverAlpha);
         return;
     case kBlendMaximum:
-        if (sa * Intensity<N>(sc) <= da * Intensity<N>(dc))
+        if (sa * traits.fIntensity <= da * Intensity<N>(dc))
             return;
         Resolve<N>(d, ps, p, da);
         return;
     case kBlendMinimum:
-        if (da * Intensity<N>(dc) <= sa * Intensity<N>(sc))
+        if (da * Intensity<N>(dc) <= sa * traits.fIntensity)
             return;
         Resolve<N>(d, ps, p, da);
         return;
@@ -273,20 +305,20 @@ inline void BlendWithAlpha(double* d, const double* s, unsigned nMode)
     case kBlendLightness:
         if constexpr (N == 3) {
             double y[3];
-            CombineHSL(nMode, p, ps, y);
+            CombineHSL(nMode, p, traits.hsl, y);
             for (int k = 0; k < 3; ++k)
                 x[k] = sa * y[k] + (1 - sa) * p[k] + sa * sc[k] * (1 - da);
             Resolve<N>(d, x, p, coverAlpha);
         }
         return;
-    case kBlendAlphaAdd: d[0] = Clamp01(da + sa * Intensity<N>(sc)); return;
+    case kBlendAlphaAdd: d[0] = Clamp01(da + sa * traits.fIntensity); return;
     case kBlendAlphaSub: {
-        const double a = da - sa * Intensity<N>(sc);
+        const double a = da - sa * traits.fIntensity;
         d[0] = a < 0 ? 0 : a;
         return;
     }
-    case kBlendAlphaMult: d[0] = Clamp01(da * sa * Intensity<N>(sc)); return;
-    case kBlendAlphaReplace: d[0] = Clamp01(sa * Intensity<N>(sc)); return;
+    case kBlendAlphaMult: d[0] = Clamp01(da * sa * traits.fIntensity); return;
+    case kBlendAlphaReplace: d[0] = Clamp01(sa * traits.fIntensity); return;
     default:
         for (int k = 0; k <= N; ++k)
             d[k] = s[k];
@@ -297,13 +329,19 @@ inline void BlendWithAlpha(double* d, const double* s, unsigned nMode)
 }  // namespace pfBlend
 
 // N colour channels, with or without a leading alpha; the six layouts of
-// the render are the six instantiations.
+// the render are the six instantiations. traits are those of pSource.
 template <int N, bool bAlpha>
-inline void BlendPixel(double* pDest, const double* pSource, unsigned nMode)
+inline void BlendPixel(double* pDest, const double* pSource, unsigned nMode, const pfBlend::pfSourceTraits& traits)
 {
     static_assert(N >= 1 && N <= 3, "one to three colour channels");
     if constexpr (bAlpha)
-        pfBlend::BlendWithAlpha<N>(pDest, pSource, nMode);
+        pfBlend::BlendWithAlpha<N>(pDest, pSource, nMode, traits);
     else
-        pfBlend::BlendColors<N>(pDest, pSource, nMode);
+        pfBlend::BlendColors<N>(pDest, pSource, nMode, traits);
+}
+
+template <int N, bool bAlpha>
+inline void BlendPixel(double* pDest, const double* pSource, unsigned nMode)
+{
+    BlendPixel<N, bAlpha>(pDest, pSource, nMode, pfBlend::SourceTraits<N, bAlpha>(pSource, nMode));
 }

@@ -1,35 +1,11 @@
 #include "DotField.h"
 
-#include "PortableMath.h"
-#include "RenderInterrupt.h"
+#include "DotDeposit.h"
 
 #include <algorithm>
 #include <cfloat>
 #include <cmath>
 #include <cstdint>
-
-namespace {
-
-// Huge loop counts must stay abortable: the interruption check also runs
-// within an outer step, every so many dots.
-constexpr uint64_t kDotsPerCheck = 65536;
-
-// Whole part of a non-negative count, saturating instead of overflowing.
-uint64_t WholeCount(double fCount)
-{
-    if (!(fCount >= 1))
-        return 0;
-    if (fCount >= 18446744073709551615.0)
-        return UINT64_MAX;
-    return uint64_t(fCount);
-}
-
-int32_t ProgressValue(double fValue)
-{
-    return fValue >= double(INT32_MAX) ? INT32_MAX : int32_t(fValue);
-}
-
-}  // namespace
 
 DotFieldSettings MakeDotFieldSettings(const pfRenderSnapshot& snapshot, int32_t nWidth, int32_t nHeight,
                                       int32_t nScaleX, int32_t nScaleY)
@@ -102,84 +78,29 @@ double CountDots(const DotCounts& counts)
 }
 
 int16_t SynthesizeDotField(const FieldView& field, const DotFieldSettings& settings,
-                           const FilterRecord* pFilterRecord)
+                           const FilterRecord* pFilterRecord, pfWorkerTeam* pTeam)
 {
-    const int32_t nWidth = field.nWidth, nHeight = field.nHeight;
-    const double wx = settings.fWeightX1X2 * 0.5 + 0.5;
-    const double wy = settings.fWeightY1Y2 * 0.5 + 0.5;
-    const double ax1 = nWidth * wx * 0.5 - 1, ax2 = nWidth * (1 - wx) * 0.5 - 1;
-    const double ay1 = nHeight * wy * 0.5 - 1, ay2 = nHeight * (1 - wy) * 0.5 - 1;
-    const DotCounts counts = ComputeDotCounts(settings);
+    ClearField(field, pTeam);
+    return PlaceDots(field, settings, pFilterRecord, pTeam);
+}
 
-    std::fill(field.pBase, field.pBase + std::ptrdiff_t(nWidth) * nHeight, 0.0f);
-    if (!(counts.fInner >= 1 && counts.fOuter >= 1))
-        return noErr;
-
-    const double dx1 = settings.fInnerAngleX1 / counts.fInner, dx2 = settings.fInnerAngleX2 / counts.fInner;
-    const double dy1 = settings.fInnerAngleY1 / counts.fInner, dy2 = settings.fInnerAngleY2 / counts.fInner;
-    const double cx = double(nWidth / 2), cy = double(nHeight / 2);
-    const uint64_t nInner = WholeCount(counts.fInner);
-    const int32_t nProgressTotal = ProgressValue(std::trunc(2 * counts.fOuter));
-    const double fIntensity = settings.fIntensity;
-    const bool bAntialias = settings.bAntialias;
-
-    uint64_t nSinceCheck = 0;
-    // Signed, so that its conversion to double stays in SSE2 on 32-bit builds.
-    for (int64_t j = 0; double(j) < counts.fOuter; ++j) {
-        const double t = (double(j) + 0.5) / counts.fOuter;
-        double phx1 = t * settings.fOuterAngleX1, phx2 = t * settings.fOuterAngleX2;
-        double phy1 = t * settings.fOuterAngleY1 + t * settings.fOuterAngleY2, phy2 = 0;
-        for (uint64_t i = 0; i < nInner; ++i) {
-            phx1 += dx1;
-            phy1 += dy1;
-            phx2 += dx2;
-            phy2 += dy2;
-            const double px =
-                ax1 * PortableSin(phx1 + settings.fOffsetX1) + ax2 * PortableSin(phx2 + settings.fOffsetX2) + cx;
-            const double py =
-                ay1 * PortableCos(phy1 + settings.fOffsetY1) + ay2 * PortableCos(phy2 + settings.fOffsetY2) + cy;
-            DepositDot(field, px, py, fIntensity, bAntialias);
-            if (++nSinceCheck == kDotsPerCheck) {
-                nSinceCheck = 0;
-                if (const int16_t nResult = CheckRenderInterrupt(pFilterRecord))
-                    return nResult;
-            }
-        }
-        if (pFilterRecord && pFilterRecord->progressProc)
-            pFilterRecord->progressProc(ProgressValue(double(j)), nProgressTotal);
-        nSinceCheck = 0;
-        if (const int16_t nResult = CheckRenderInterrupt(pFilterRecord))
-            return nResult;
-    }
-    return noErr;
+void ClearField(const FieldView& field, pfWorkerTeam* pTeam)
+{
+    const int32_t nMembers = pTeam ? pTeam->GetSize() : 1;
+    const auto clearShare = [&field, nMembers](int32_t nMember) {
+        const int32_t y0 = int32_t(int64_t(field.nHeight) * nMember / nMembers);
+        const int32_t y1 = int32_t(int64_t(field.nHeight) * (nMember + 1) / nMembers);
+        std::fill(field.Row(y0), field.Row(y1), 0.0f);
+    };
+    if (pTeam)
+        pTeam->Run(clearShare);
+    else
+        clearShare(0);
 }
 
 void DepositDot(const FieldView& field, double px, double py, double fIntensity, bool bAntialias)
 {
-    const int32_t nWidth = field.nWidth, nHeight = field.nHeight;
-    if (!bAntialias) {
-        // Truncation toward zero: anything above -1 lands in column or row 0.
-        if (!(px > -1 && px < nWidth && py > -1 && py < nHeight))
-            return;
-        field.Row(int32_t(py))[int32_t(px)] += fIntensity;
-        return;
-    }
-    if (!(px >= 0 && px < nWidth && py >= 0 && py < nHeight))
-        return;
-    const int32_t ix = int32_t(px), iy = int32_t(py);
-    const double fx = px - ix, fy = py - iy;
-    int32_t nx = fx > 0 ? 1 : -1;
-    int32_t ny = fy > 0 ? 1 : -1;
-    const double kx = 1 - std::fabs(fx), ky = 1 - std::fabs(fy);
-    // At the border the neighbour folds back onto the dot's own pixel.
-    if ((ix == 0 && nx < 0) || (ix == nWidth - 1 && nx > 0))
-        nx = 0;
-    if ((iy == 0 && ny < 0) || (iy == nHeight - 1 && ny > 0))
-        ny = 0;
-    float* pRow = field.Row(iy);
-    float* pNeighbourRow = field.Row(iy + ny);
-    pRow[ix] += fIntensity * kx * ky;
-    pRow[ix + nx] += fIntensity * (1 - kx) * ky;
-    pNeighbourRow[ix] += fIntensity * kx * (1 - ky);
-    pNeighbourRow[ix + nx] += fIntensity * (1 - ky) * (1 - kx);
+    const DotLanding landing = bAntialias ? LandDot<true>(field.nWidth, field.nHeight, px, py, fIntensity)
+                                          : LandDot<false>(field.nWidth, field.nHeight, px, py, fIntensity);
+    AddLanding(field, landing);
 }

@@ -6,6 +6,7 @@
 #include "RenderSnapshot.h"
 
 #include "../framework/HostInterface.h"
+#include "../framework/WorkerTeam.h"
 
 #include <cstdint>
 
@@ -47,10 +48,18 @@ DotCounts ComputeDotCounts(const DotFieldSettings& settings);
 // integer type).
 double CountDots(const DotCounts& counts);
 
-// Clears the field and places every dot. Returns 0, or the non-zero outcome
-// of the interruption check.
+// Clears the field and places every dot. Returns 0, the non-zero outcome
+// of the interruption check, or -108 when its buffers cannot be had. With a
+// team, its workers share the work; the host is called from the calling
+// thread only, and the field holds the same bits with any team.
 int16_t SynthesizeDotField(const FieldView& field, const DotFieldSettings& settings,
-                           const FilterRecord* pFilterRecord);
+                           const FilterRecord* pFilterRecord, pfWorkerTeam* pTeam = nullptr);
+
+// The two halves of the synthesis: clearing the field, and placing every
+// dot into a field already clear (a fresh render field is).
+void ClearField(const FieldView& field, pfWorkerTeam* pTeam);
+int16_t PlaceDots(const FieldView& field, const DotFieldSettings& settings, const FilterRecord* pFilterRecord,
+                  pfWorkerTeam* pTeam);
 
 // Adds one dot of the given intensity at (px, py); dots outside are dropped.
 void DepositDot(const FieldView& field, double px, double py, double fIntensity, bool bAntialias);

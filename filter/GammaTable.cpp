@@ -3,9 +3,9 @@
 #include "PortableMath.h"
 #include "RenderMemory.h"
 
-std::unique_ptr<float[]> MakeGammaTable(double fGammaCorrection)
+pfRenderFloats MakeGammaTable(double fGammaCorrection)
 {
-    std::unique_ptr<float[]> pTable = AllocateRenderFloats(kGammaTableSize);
+    pfRenderFloats pTable = AllocateRenderFloats(kGammaTableSize);
     if (!pTable)
         return pTable;
     const double fExponent = 1 / fGammaCorrection;

@@ -1,13 +1,14 @@
 // The gamma table and the source colour a field value stands for.
 #pragma once
 
+#include "RenderMemory.h"
+
 #include <cstdint>
-#include <memory>
 
 constexpr int32_t kGammaTableSize = 32768;
 
 // Entry i = (i / 32767) ^ (1 / fGammaCorrection); null when out of memory.
-std::unique_ptr<float[]> MakeGammaTable(double fGammaCorrection);
+pfRenderFloats MakeGammaTable(double fGammaCorrection);
 
 // One colour channel of the source pixel: the field value v coloured with
 // fColor, limited to the unit range and gamma-corrected through the table.

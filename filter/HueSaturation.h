@@ -9,13 +9,27 @@ struct pfHSL {
     double fLightness = 0.0;
 };
 
+inline double LargestChannel(const double* pColor)
+{
+    const double mx = pColor[0] > pColor[1] ? pColor[0] : pColor[1];
+    return pColor[2] > mx ? pColor[2] : mx;
+}
+
+inline double SmallestChannel(const double* pColor)
+{
+    const double mn = pColor[0] < pColor[1] ? pColor[0] : pColor[1];
+    return pColor[2] < mn ? pColor[2] : mn;
+}
+
+inline double Lightness(const double* pColor)
+{
+    return (LargestChannel(pColor) + SmallestChannel(pColor)) / 2;
+}
+
 inline pfHSL ToHSL(const double* pColor)
 {
     const double c1 = pColor[0], c2 = pColor[1], c3 = pColor[2];
-    double mx = c1 > c2 ? c1 : c2;
-    mx = c3 > mx ? c3 : mx;
-    double mn = c1 < c2 ? c1 : c2;
-    mn = c3 < mn ? c3 : mn;
+    const double mx = LargestChannel(pColor), mn = SmallestChannel(pColor);
 
     pfHSL hsl;
     hsl.fLightness = (mx + mn) / 2;
@@ -66,19 +80,27 @@ inline void FromHSL(const pfHSL& hsl, double* pColor)
 
 // Mode 15 takes the hue of the source (and drops the destination's
 // saturation when the source is grey), 16 its saturation, 17 its lightness;
-// everything else comes from the destination.
+// everything else comes from the destination. The source comes as its hue,
+// saturation and lightness, worked out once for a run of equal sources.
+inline void CombineHSL(unsigned nMode, const double* pDest, const pfHSL& source, double* pResult)
+{
+    if (nMode != 17 && source.fSaturation == 0) {
+        // A grey source leaves the destination's lightness alone: its hue
+        // and saturation (and their divisions) do not matter.
+        pResult[0] = pResult[1] = pResult[2] = Lightness(pDest);
+        return;
+    }
+    pfHSL hsl = ToHSL(pDest);
+    if (nMode == 15)
+        hsl.fHue = source.fHue;
+    else if (nMode == 16)
+        hsl.fSaturation = source.fSaturation;
+    else
+        hsl.fLightness = source.fLightness;
+    FromHSL(hsl, pResult);
+}
+
 inline void CombineHSL(unsigned nMode, const double* pDest, const double* pSource, double* pResult)
 {
-    pfHSL hsl = ToHSL(pDest);
-    const pfHSL source = ToHSL(pSource);
-    if (nMode == 15) {
-        hsl.fHue = source.fHue;
-        if (source.fSaturation == 0)
-            hsl.fSaturation = 0;
-    } else if (nMode == 16) {
-        hsl.fSaturation = source.fSaturation;
-    } else {
-        hsl.fLightness = source.fLightness;
-    }
-    FromHSL(hsl, pResult);
+    CombineHSL(nMode, pDest, ToHSL(pSource), pResult);
 }

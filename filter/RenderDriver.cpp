@@ -49,6 +49,15 @@ int16_t RunVariant(const pfRenderFormat& format, const pfRenderSnapshot& snapsho
     }
 }
 
+// Hosts differ in the masks they give 16-bit images: some send 16-bit
+// samples, others one byte per pixel. Rows too short for two bytes a pixel
+// but long enough for one hold 8-bit samples.
+int32_t MaskSampleSize(int32_t nSampleSize, int32_t nWidth, int32_t nRowBytes)
+{
+    const bool bEightBit = nSampleSize == 2 && int64_t(nRowBytes) < int64_t(nWidth) * 2 && nRowBytes >= nWidth;
+    return bEightBit ? 1 : nSampleSize;
+}
+
 // The host's buffers must exist and hold a row of the rectangle; anything
 // less would be read or written out of bounds.
 bool BuffersUsable(const pfRenderJob& job)
@@ -75,7 +84,8 @@ int16_t RenderFormat(const pfRenderFormat& format, const pfRenderSnapshot& snaps
     pfRenderJob job;
     job.in = MakePixelView(record.inData, nWidth, nHeight, record.inRowBytes, nStride, nAlphaIndex);
     job.out = MakePixelView(record.outData, nWidth, nHeight, record.outRowBytes, nStride, nAlphaIndex);
-    job.mask = MakePixelView(record.maskData, nWidth, nHeight, record.maskRowBytes, nSampleSize, 0);
+    job.mask = MakePixelView(record.maskData, nWidth, nHeight, record.maskRowBytes,
+                             MaskSampleSize(nSampleSize, nWidth, record.maskRowBytes), 0);
     job.pFilterRecord = &record;
     job.nScaleX = record.imageSize.h / nWidth;
     job.nScaleY = record.imageSize.v / nHeight;

@@ -5,10 +5,17 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstdlib>
 #include <memory>
 
-// Uninitialised floats, or null when they cannot be had.
-std::unique_ptr<float[]> AllocateRenderFloats(uint64_t nCount);
+struct pfFreeMemory {
+    void operator()(void* p) const { std::free(p); }
+};
+using pfRenderFloats = std::unique_ptr<float[], pfFreeMemory>;
+
+// Floats cleared to 0, or null when they cannot be had. Large blocks come
+// from the system already cleared, so a fresh field costs no clearing pass.
+pfRenderFloats AllocateRenderFloats(uint64_t nCount);
 
 // Requests above this many bytes fail as if memory were exhausted; lets the
 // tests reach the out-of-memory paths. Returns the previous limit.

@@ -1,6 +1,7 @@
 #include "RenderSnapshot.h"
 
 #include "FilterCorvane.h"
+#include "RenderThreads.h"
 
 pfRenderSnapshot TakeRenderSnapshot(const pfFilterCorvane& filter)
 {
@@ -28,5 +29,6 @@ pfRenderSnapshot TakeRenderSnapshot(const pfFilterCorvane& filter)
     snapshot.fOuterAngleY1 = filter.m_OuterAngleY1.GetValue();
     snapshot.fOuterAngleY2 = filter.m_OuterAngleY2.GetValue();
     snapshot.nRenderPass = filter.GetRenderPass();
+    snapshot.nThreads = RenderThreadCount();
     return snapshot;
 }

@@ -23,6 +23,8 @@ struct pfRenderSnapshot {
     double fInnerAngleX1 = 33.0, fInnerAngleX2 = 135.0, fInnerAngleY1 = 43.0, fInnerAngleY2 = 146.0;
     double fOuterAngleX1 = 246.0, fOuterAngleX2 = 356.0, fOuterAngleY1 = 43.0, fOuterAngleY2 = 106.0;
     int32_t nRenderPass = 0;
+    // Threads the render may use, the calling thread included.
+    int32_t nThreads = 1;
 };
 
 pfRenderSnapshot TakeRenderSnapshot(const pfFilterCorvane& filter);

@@ -1,10 +1,13 @@
 // The narrow seam through which the portable core reaches the operating
 // system: tick count, message pumping during a preview render, the settings
-// store under the plug-in's registry key, and message boxes.
+// store under the plug-in's registry key, message boxes, and the threads
+// and semaphores of the render's workers.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -52,3 +55,31 @@ pfPlatform* SetPlatform(pfPlatform* pPlatform);
 // named by the "logfile" setting.
 void AttachProcess();
 void DetachProcess();
+
+// A thread of compute-only work (a render's worker: it never calls the host
+// or the trace log). Destroying it waits for the thread to end.
+class pfThread {
+public:
+    virtual ~pfThread() = default;
+};
+
+// A counting semaphore between the threads of one render.
+class pfSemaphore {
+public:
+    virtual ~pfSemaphore() = default;
+    virtual void Post() = 0;
+    virtual void Wait() = 0;
+};
+
+// Defined once per platform. Both give null when the system refuses.
+std::unique_ptr<pfThread> StartThread(std::function<void()> fnWork);
+std::unique_ptr<pfSemaphore> MakeSemaphore();
+
+// Lets another thread run on this processor.
+void YieldThread();
+
+// Processors the process may run on (at least 1).
+int32_t CountProcessors();
+
+// A variable of the process's environment; empty when it is not set.
+std::string ReadEnvironment(const std::string& strName);

@@ -67,6 +67,7 @@ const std::map<std::string, FlagHandler>& Flags()
         {"--help", [](pfCommandLine& c) { c.bHelp = true; }},
         {"-h", [](pfCommandLine& c) { c.bHelp = true; }},
         {"--layer", [](pfCommandLine& c) { c.document.bLayer = true; }},
+        {"--mask-8bit", [](pfCommandLine& c) { c.bByteMask = true; }},
         {"--old-host", [](pfCommandLine& c) { c.bOldHost = true; }},
         {"--color-cancel", [](pfCommandLine& c) { c.callbacks.bColorCancel = true; }},
         {"--quiet", [](pfCommandLine& c) { c.callbacks.bShowProgress = false; }},
@@ -103,6 +104,12 @@ const std::map<std::string, ValueHandler>& ValueOptions()
              long n = 0;
              c.callbacks.nAbortAfter = ParseInteger(v, 0, INT32_MAX, n) ? int32_t(n) : -1;
              return c.callbacks.nAbortAfter >= 0;
+         }},
+        {"--threads",
+         [](const std::string& v, pfCommandLine& c) {
+             long n = 0;
+             c.nThreads = ParseInteger(v, 1, 64, n) ? int32_t(n) : 0;
+             return c.nThreads > 0;
          }},
         {"--selector",
          [](const std::string& v, pfCommandLine& c) {
@@ -184,6 +191,8 @@ bool CheckCombination(const pfCommandLine& c, std::string& strError)
         strError = "--runs repeats whole filter runs: not with --about or --selector";
     else if (c.bAnswerDialogs && !c.strUiScript.empty())
         strError = "--ui-script and --answer-dialogs exclude each other";
+    else if (c.bByteMask && c.strMask.empty())
+        strError = "--mask-8bit needs --mask";
     else if (!c.strMask.empty() && c.strInput.empty())
         strError = "--mask needs an input PNG";
     else if (c.bOmitDescriptor && (!c.strRecord.empty() || !c.strPlay.empty()))
@@ -273,6 +282,8 @@ Document:
   --mask FILE.png        selection mask of the image's size, first channel, white
                          = selected (haveMask, filter case 2 or 5); delivered at
                          the document's depth (0..255 or 0..32768)
+  --mask-8bit            deliver the mask one byte per pixel (0..255) also with
+                         16-bit documents, as some hosts do
 
 Host services:
   --host-window KIND     (Windows) the main window platformData names: normal
@@ -285,6 +296,9 @@ Host services:
   --color-cancel         the colour picker answers -128 (cancelled)
   --abort-after N        abortProc answers true once progress was reported N times
   --quiet                no "progress N%" lines on standard error
+  --threads N            at most N render threads in the plug-in, 1-64 (sets
+                         CORVANE_THREADS, which the plug-in reads; default:
+                         one per processor). 1 renders on the host's thread.
 
 Selectors:
   --about                call the about selector only, with an AboutRecord

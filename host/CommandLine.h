@@ -25,6 +25,7 @@ struct pfCommandLine {
     bool IsBatch() const { return !strOutputPattern.empty(); }
     std::string strPlanePrefix;
     std::string strMask;
+    bool bByteMask = false; // 8-bit mask samples whatever the document's depth
     std::string strPlugin;
     std::string strEntry = "ENTRYPOINT";
     std::string strListPipl;
@@ -40,6 +41,8 @@ struct pfCommandLine {
     bool bOmitDescriptor = false;
     bool bOmitHandleProcs = false;
     pfCallbackSettings callbacks;
+
+    int32_t nThreads = 0; // render threads the plug-in may use; 0: its own choice
 
     bool bAbout = false;
     bool bShowRequests = false;

@@ -61,14 +61,15 @@ bool LoadImage(const pfDocumentSource& source, pfLoadedDocument& loaded, std::st
     return ReadPngRows(source.strPath, onLayout, onRow, strError);
 }
 
-bool LoadMask(const std::string& strMask, pfLoadedDocument& loaded, std::string& strError)
+bool LoadMask(const std::string& strMask, bool bByteMask, pfLoadedDocument& loaded, std::string& strError)
 {
     pfPngImage maskPng;
     pfDocument mask;
     if (!ReadPng(strMask, maskPng, strError))
         return false;
     const pfDocument& document = loaded.document;
-    if (!MaskFromPng(maskPng, document.GetWidth(), document.GetHeight(), loaded.format.nDepth, mask, strError)) {
+    if (!MaskFromPng(maskPng, document.GetWidth(), document.GetHeight(), bByteMask ? 8 : loaded.format.nDepth,
+                     mask, strError)) {
         strError = strMask + ": " + strError;
         return false;
     }
@@ -83,7 +84,7 @@ bool LoadDocument(const pfDocumentSource& source, pfLoadedDocument& loaded, std:
     loaded.mask.reset();
     if (!LoadImage(source, loaded, strError))
         return false;
-    return source.strMask.empty() || LoadMask(source.strMask, loaded, strError);
+    return source.strMask.empty() || LoadMask(source.strMask, source.bByteMask, loaded, strError);
 }
 
 bool SaveDocument(const pfLoadedDocument& loaded, const std::string& strOutput, const std::string& strPlanePrefix,

@@ -26,6 +26,7 @@ struct pfDocumentSource {
     std::string strMask;   // empty: no selection
     pfDocumentOptions options;
     bool bModeGiven = false; // else grey PNGs give grey documents, others RGB
+    bool bByteMask = false;  // the mask one byte a pixel also with 16-bit documents
 };
 
 // False with a message starting with the file's path; a size that the run

@@ -18,6 +18,7 @@
 #include "SelectorRunner.h"
 #include "UiDriver.h"
 
+#include <cstdlib>
 #include <iostream>
 #include <memory>
 #include <new>
@@ -72,6 +73,19 @@ bool CheckPlatformOptions(const pfCommandLine& c, std::string& strError)
     if (strOption)
         strError = std::string(strOption) + " needs the Windows host (corvhost.exe)";
     return strOption == nullptr;
+#endif
+}
+
+// The plug-in reads its thread cap from the environment when it renders.
+void ApplyThreadsOption(const pfCommandLine& c)
+{
+    if (c.nThreads <= 0)
+        return;
+    const std::string strValue = std::to_string(c.nThreads);
+#if defined(_WIN32)
+    SetEnvironmentVariableA("CORVANE_THREADS", strValue.c_str());
+#else
+    setenv("CORVANE_THREADS", strValue.c_str(), 1);
 #endif
 }
 
@@ -188,6 +202,7 @@ bool StartSession(const pfCommandLine& c, Session& session, std::string& strErro
     if (!CheckPlatformOptions(c, strError) || !ApplyLogfileOption(c, strError) ||
         !session.playback.Load(c.strPlay, c.nPlayInfo, strError))
         return false;
+    ApplyThreadsOption(c);
     if (c.bAnswerDialogs && !session.watcher.Start(strError))
         return false;
     std::vector<pfUiStep> steps;
@@ -212,7 +227,7 @@ pfFileResult RunFile(const pfCommandLine& c, const pfBatchFile& file, Session& s
 {
     std::string strError;
     pfLoadedDocument input;
-    if (!LoadDocument({file.strInput, c.strMask, c.document, c.bModeGiven}, input, strError))
+    if (!LoadDocument({file.strInput, c.strMask, c.document, c.bModeGiven, c.bByteMask}, input, strError))
         return FailFile(strError);
 
     pfCallbacks::Get().Settings() = c.callbacks;

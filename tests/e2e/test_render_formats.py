@@ -105,10 +105,35 @@ class RenderFormats(unittest.TestCase):
                 self.assertNotEqual(out["native-composite"], hostlib.read_png_pixels(source),
                                     "%s: the filter left the image unchanged" % name)
 
-    def test_the_bundled_picture_renders_alike_on_both_builds(self):
+    def test_sixteen_bit_documents_take_eight_bit_masks_as_some_hosts_send_them(self):
+        source = os.path.join(self.work, "deep-in.png")
+        pattern(source, 3, 16)
+        out = self.run_both("deep-bytemask", source, ["--mask", self.mask, "--mask-8bit"])
+        self.assertEqual(out["native"], out["wine"])
+        self.assertEqual(out["native-composite"], out["wine-composite"])
+        # Unselected pixels come back as the host wrote them with a 16-bit
+        # mask, fully selected ones as the render without a selection.
+        unmasked = self.run_both("deep-nomask", source, [])["native-composite"][4]
+        original = self.run_both("deep-wordmask", source, ["--mask", self.mask])["native-composite"][4]
+        masked = out["native-composite"][4]
+        mask_rows = hostlib.read_png_pixels(self.mask)[4]
+        checked = set()
+        for y in range(HEIGHT):
+            for x in range(WIDTH):
+                m = mask_rows[y * WIDTH + x]
+                if m in (0, 255):
+                    pixel = slice((y * WIDTH + x) * 6, (y * WIDTH + x + 1) * 6)
+                    self.assertEqual(masked[pixel], (unmasked if m else original)[pixel], (x, y))
+                    checked.add(m)
+        self.assertEqual(checked, {0, 255})
+
+    def test_the_bundled_picture_renders_alike_on_both_builds_and_on_one_thread(self):
         source = os.path.join(ARGS.source, "resources", "sample.png")
         out = self.run_both("sample", source, [])
         self.assertEqual(out["native-composite"], out["wine-composite"])
+        single = self.run_both("sample-1thread", source, ["--threads", "1"])
+        self.assertEqual(single["native-composite"], out["native-composite"])
+        self.assertEqual(single["wine-composite"], out["wine-composite"])
 
     def test_a_batch_through_the_windows_host_writes_every_file_as_the_native_host_does(self):
         sources = [os.path.join(self.work, "batch-rgb.png"), os.path.join(self.work, "batch-grey16.png")]

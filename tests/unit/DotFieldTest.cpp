@@ -117,6 +117,43 @@ TEST(DotSynthesis, FractionalCountsRoundOuterStepsUpAndDotsPerStepDown)
     EXPECT_EQ(g_Progress[2], std::make_pair(2, 5));
 }
 
+namespace {
+int g_nAbortChecks = 0;
+Boolean PF_CDECL AbortAfterThreeProgressReports()
+{
+    return g_Progress.size() >= 3 || ++g_nAbortChecks > 50;
+}
+}  // namespace
+
+TEST(DotSynthesis, LongOuterStepsReportProgressAtEveryInterruptionCheck)
+{
+    // Two outer steps of 262244 dots: four checks within each step.
+    Field field(20, 10);
+    DotFieldSettings s = StillSettings(0.004);
+    s.fInnerDensity = 524.488;
+    FilterRecord record = ZeroRecord();
+    record.progressProc = RecordProgress;
+    g_Progress.clear();
+    ASSERT_EQ(SynthesizeDotField(field.view, s, &record), 0);
+    ASSERT_EQ(g_Progress.size(), 10u);
+    for (size_t i = 0; i < g_Progress.size(); ++i) {
+        EXPECT_EQ(g_Progress[i].second, g_Progress[0].second);
+        if (i > 0) {
+            EXPECT_LE(g_Progress[i - 1].first, g_Progress[i].first) << i;
+        }
+    }
+    EXPECT_GT(g_Progress[0].first, 0);
+    EXPECT_LT(2 * g_Progress.back().first, g_Progress.back().second);
+
+    // A saturated inner count still reaches a host that cancels from its
+    // progress callback.
+    s.fInnerDensity = 1e308;
+    record.abortProc = AbortAfterThreeProgressReports;
+    g_Progress.clear();
+    EXPECT_EQ(SynthesizeDotField(field.view, s, &record), userCanceledErr);
+    EXPECT_EQ(g_Progress.size(), 3u);
+}
+
 TEST(DotSynthesis, CountsBelowOneLeaveTheFieldEmptyAndReportNothing)
 {
     Field field(20, 10);

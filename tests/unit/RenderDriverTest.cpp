@@ -175,6 +175,71 @@ TEST(RenderDriver, TheMaskChoosesBetweenResultAndInput)
     EXPECT_EQ(deep.Out(2, 1, 0), 0);
 }
 
+TEST(RenderDriver, SixteenBitImagesTakeEightBitMasksFromHostsThatSendThem)
+{
+    // Mask rows of one byte per pixel (padded to less than two) are 0..255.
+    TestImage deep(plugInModeRGB48, 16, 3, 2, 3);
+    for (int x = 0; x < 3; ++x)
+        deep.SetIn(x, 1, 1, 30000);
+    deep.record.maskRowBytes = 5;
+    deep.mask.assign(10, 128);
+    deep.mask[5 + 2] = 255;
+    deep.record.maskData = deep.mask.data();
+    ASSERT_EQ(SelectRenderTemplate(NoDots(kBlendReplace), &deep.record), 0);
+    EXPECT_EQ(deep.Out(0, 1, 1), 14941);
+    EXPECT_EQ(deep.Out(2, 1, 1), 0);
+
+    // Less than a byte per pixel is still refused.
+    deep.record.maskRowBytes = 2;
+    EXPECT_EQ(SelectRenderTemplate(NoDots(kBlendReplace), &deep.record), paramErr);
+}
+
+TEST(RenderDriver, APartialMaskKeepsSamplesTheBlendLeftAlone)
+{
+    // Every 8-bit sample under every mask value; the blend changes nothing.
+    TestImage grey(plugInModeGrayScale, 8, 256, 256, 1);
+    grey.AddMask(0);
+    for (int y = 0; y < 256; ++y)
+        for (int x = 0; x < 256; ++x) {
+            grey.SetIn(x, y, 0, uint16_t(x));
+            grey.mask[size_t(y) * 256 + x] = uint8_t(y);
+        }
+    ASSERT_EQ(SelectRenderTemplate(NoDots(kBlendScreen), &grey.record), 0);
+    EXPECT_EQ(grey.out, grey.in);
+
+    TestImage deep(plugInModeGray16, 16, 257, 129, 1);
+    deep.AddMask(0);
+    for (int y = 0; y < 129; ++y)
+        for (int x = 0; x < 257; ++x) {
+            deep.SetIn(x, y, 0, uint16_t(x * 128));
+            const uint16_t nMask = uint16_t(y * 256 + y % 7);
+            std::memcpy(&deep.mask[(size_t(y) * 257 + x) * 2], &nMask, 2);
+        }
+    ASSERT_EQ(SelectRenderTemplate(NoDots(kBlendScreen), &deep.record), 0);
+    EXPECT_EQ(deep.out, deep.in);
+}
+
+TEST(RenderDriver, AFullMaskGivesTheUnmaskedResultExactly)
+{
+    for (const int32_t nDepth : {8, 16}) {
+        const auto render = [nDepth](int32_t nMask) {
+            TestImage image(nDepth == 8 ? plugInModeRGBColor : plugInModeRGB48, nDepth, 64, 48, 3);
+            for (size_t i = 0; i < image.in.size(); ++i)
+                image.in[i] = uint8_t(i * 37 % 251 / (nDepth == 16 && i % 2 ? 2 : 1));
+            if (nMask >= 0)
+                image.AddMask(uint16_t(nMask));
+            pfRenderSnapshot snapshot;
+            snapshot.fAddFactor = 2;
+            snapshot.nBlendMode = kBlendOverlay;
+            EXPECT_EQ(SelectRenderTemplate(snapshot, &image.record), 0);
+            return image.out;
+        };
+        const std::vector<uint8_t> unmasked = render(-1);
+        for (const int32_t nFull : nDepth == 8 ? std::vector<int32_t>{255} : std::vector<int32_t>{32768, 40000})
+            EXPECT_EQ(render(nFull), unmasked) << nDepth << "-bit mask " << nFull;
+    }
+}
+
 TEST(RenderDriver, ResultsAreTruncatedIntoSamples)
 {
     const auto passOne = [](float fTableValue, auto sample) {

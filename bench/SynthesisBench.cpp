@@ -1,0 +1,89 @@
+// The dot synthesis of a 6000 x 4000 final render per dot, on one thread
+// and on all, next to its sine and cosine evaluations alone (four per dot,
+// on one thread) timed in the same iteration. The dots are placed into a
+// clear field, as in a render (whose fresh field comes clear from the
+// system); clearing a used field is timed apart, per pixel.
+#include "BenchSupport.h"
+
+#include "filter/DotField.h"
+#include "filter/PortableMath.h"
+
+#include "framework/WorkerTeam.h"
+
+#include <benchmark/benchmark.h>
+
+#include <chrono>
+#include <vector>
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+// The four evaluations of every dot, with the synthesis's phases.
+double SinesAndCosines(const DotFieldSettings& s)
+{
+    const DotCounts counts = ComputeDotCounts(s);
+    const uint64_t nInner = uint64_t(counts.fInner);
+    const double dx1 = s.fInnerAngleX1 / counts.fInner, dx2 = s.fInnerAngleX2 / counts.fInner;
+    const double dy1 = s.fInnerAngleY1 / counts.fInner, dy2 = s.fInnerAngleY2 / counts.fInner;
+    double fSum = 0;
+    for (int64_t j = 0; double(j) < counts.fOuter; ++j) {
+        const double t = (double(j) + 0.5) / counts.fOuter;
+        double phx1 = t * s.fOuterAngleX1, phx2 = t * s.fOuterAngleX2;
+        double phy1 = t * s.fOuterAngleY1 + t * s.fOuterAngleY2, phy2 = 0;
+        for (uint64_t i = 0; i < nInner; ++i) {
+            phx1 += dx1;
+            phy1 += dy1;
+            phx2 += dx2;
+            phy2 += dy2;
+            fSum += PortableSin(phx1 + s.fOffsetX1) + PortableSin(phx2 + s.fOffsetX2) +
+                    PortableCos(phy1 + s.fOffsetY1) + PortableCos(phy2 + s.fOffsetY2);
+        }
+    }
+    return fSum;
+}
+
+// Args: dense (0/1), threads (0 = all).
+void Synthesis(benchmark::State& state)
+{
+    const int32_t nThreads = state.range(1) ? int32_t(state.range(1)) : bench::MachineThreads();
+    const pfRenderSnapshot snapshot = bench::Parameters(state.range(0) != 0, nThreads);
+    const DotFieldSettings settings = MakeDotFieldSettings(snapshot, bench::kWidth, bench::kHeight, 1, 1);
+    std::vector<float> field(size_t(bench::kWidth) * bench::kHeight);
+    const FieldView view = MakeFieldView(field.data(), bench::kWidth, bench::kHeight);
+    const FilterRecord record = bench::HostRecord();
+    pfWorkerTeam team(nThreads);
+
+    double fSynthesis = 0, fSines = 0, fClear = 0;
+    for (auto _ : state) {
+        const auto t0 = Clock::now();
+        benchmark::DoNotOptimize(SinesAndCosines(settings));
+        const auto t1 = Clock::now();
+        ClearField(view, &team);
+        benchmark::ClobberMemory();
+        const auto t2 = Clock::now();
+        benchmark::DoNotOptimize(PlaceDots(view, settings, &record, &team));
+        benchmark::ClobberMemory();
+        const auto t3 = Clock::now();
+        fSines += std::chrono::duration<double>(t1 - t0).count();
+        fClear += std::chrono::duration<double>(t2 - t1).count();
+        const double fRun = std::chrono::duration<double>(t3 - t2).count();
+        fSynthesis += fRun;
+        state.SetIterationTime(fRun);
+    }
+    const double fDots = CountDots(ComputeDotCounts(settings)) * double(state.iterations());
+    state.counters["dots"] = fDots / double(state.iterations());
+    state.counters["ns/dot"] = fSynthesis / fDots * 1e9;
+    state.counters["sincos ns/dot"] = fSines / fDots * 1e9;
+    state.counters["synthesis/sincos"] = fSynthesis / fSines;
+    state.counters["clear ns/px"] = fClear / (double(bench::kWidth) * bench::kHeight * double(state.iterations())) * 1e9;
+    state.counters["threads"] = nThreads;
+}
+
+}  // namespace
+
+BENCHMARK(Synthesis)
+    ->ArgNames({"dense", "threads"})
+    ->ArgsProduct({{0, 1}, {1, 0}})
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond);

@@ -1,0 +1,45 @@
+// The sequence of dots a synthesis places: outer step after outer step,
+// each of the same number of dots whose phases advance by addition. A
+// cursor can be moved over the sequence cheaply and the positions of any
+// stretch computed from it, so that stretches can be placed on different
+// threads and still give the very positions of one pass in order.
+#pragma once
+
+#include "DotField.h"
+
+#include <cstdint>
+
+struct DotCursor {
+    int64_t nStep = 0;     // outer step j
+    uint64_t nPlaced = 0;  // dots of that step placed so far
+    double phx1 = 0, phx2 = 0, phy1 = 0, phy2 = 0;
+};
+
+class DotPath {
+public:
+    DotPath(const DotFieldSettings& settings, int32_t nWidth, int32_t nHeight, const DotCounts& counts);
+
+    uint64_t GetDotsPerStep() const { return m_nInner; }
+    DotCursor Start() const { return StepStart(0); }
+    bool AtEnd(const DotCursor& cursor) const;
+
+    // Moves the cursor over up to nDots dots; returns how many it passed.
+    uint64_t Skip(DotCursor& cursor, uint64_t nDots) const;
+
+    // Positions of the next nDots dots (as many as Skip passed from the same
+    // cursor), exactly as one pass over the sequence computes them. Each
+    // dot's place in the field is asked for from memory as soon as it is
+    // known, so that it has arrived when the dot is added.
+    void Place(DotCursor& cursor, uint64_t nDots, double* px, double* py, const FieldView& field) const;
+
+private:
+    DotCursor StepStart(int64_t nStep) const;
+    // A cursor at the end of its step moves to the next step's start.
+    void Normalize(DotCursor& cursor) const;
+
+    double m_ax1, m_ax2, m_ay1, m_ay2, m_cx, m_cy;
+    double m_dx1, m_dx2, m_dy1, m_dy2;
+    double m_fOuter;
+    uint64_t m_nInner;
+    const DotFieldSettings& m_Settings;
+};
