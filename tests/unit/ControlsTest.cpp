@@ -1,0 +1,190 @@
+// The dialog controls' arithmetic and the bindings' logic, on a fake set of
+// controls: numbers as edits show and read them, angles as turns and
+// degrees, dragging a dial across the top, and randomize.
+#include "filter/FilterCorvane.h"
+#include "filter/Randomize.h"
+#include "framework/AngleMath.h"
+#include "framework/ControlText.h"
+#include "framework/DialogControls.h"
+
+#include "TestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <climits>
+#include <cmath>
+#include <map>
+
+namespace {
+
+// Controls kept in maps; one of them has the focus.
+class FakeControls : public pfNoDialogControls {
+public:
+    std::string GetText(void*, int nId, int nMaxChars) override { return texts[nId].substr(0, nMaxChars); }
+    void SetText(void*, int nId, const std::string& strText) override { texts[nId] = strText; }
+    bool HasFocus(void*, int nId) override { return nId == nFocus; }
+    int GetTrackbarPosition(void*, int nId) override { return positions[nId]; }
+    void SetTrackbarPosition(void*, int nId, int nPosition, bool) override { positions[nId] = nPosition; }
+    pfCheckState GetCheck(void*, int nId) override { return checks[nId]; }
+    int GetListSelection(void*, int nId) override { return selections[nId]; }
+
+    std::map<int, std::string> texts;
+    std::map<int, int> positions;
+    std::map<int, pfCheckState> checks;
+    std::map<int, int> selections;
+    int nFocus = -1;
+};
+
+class ControlsPlatform : public RecordingPlatform {
+public:
+    pfDialogControls& Controls() override { return controls; }
+    FakeControls controls;
+};
+
+struct BoundFilter : ::testing::Test {
+    BoundFilter()
+    {
+        for (pfParameterUI* pBinding : filter.GetBindings())
+            dynamic_cast<pfParameterUIWin32*>(pBinding)->SetWindow(this);
+    }
+    FakeControls& controls = platform.controls;
+    ControlsPlatform platform;
+    pfFilterCorvane filter;
+
+    // Types into an edit that has the focus.
+    bool Type(pfParameterUIWin32& binding, int nId, const std::string& strText)
+    {
+        controls.nFocus = nId;
+        controls.texts[nId] = strText;
+        return binding.ReadControl();
+    }
+};
+
+} // namespace
+
+TEST(ControlText, NumbersShowAsTheDefaultStreamFormat)
+{
+    EXPECT_EQ(FormatNumber(0.5), "0.5");
+    EXPECT_EQ(FormatNumber(12.345678), "12.3457");
+    EXPECT_EQ(FormatNumber(10.0), "10");
+    EXPECT_EQ(FormatDegrees(45.0), "45.00");
+    EXPECT_EQ(FormatTurns(-0.0), "0");
+}
+
+TEST(ControlText, OnlyWholeFiniteDecimalNumbersParse)
+{
+    double f = 7;
+    EXPECT_TRUE(ParseNumber(" 2.5", f));
+    EXPECT_EQ(f, 2.5);
+    EXPECT_TRUE(ParseNumber("-.5e1", f));
+    EXPECT_EQ(f, -5);
+    for (const char* strBad : {"", "-", ".", "0.7abc", "2.5 ", "1e999", "nan", "inf", "0x10", "1e", "\xc3\xa9"})
+        EXPECT_FALSE(ParseNumber(strBad, f)) << strBad;
+    EXPECT_EQ(f, -5);
+}
+
+TEST(ControlText, TrackbarPositionsAreHundredthsKeptInRange)
+{
+    EXPECT_EQ(TrackbarPosition(0.299), 29);
+    EXPECT_EQ(TrackbarPosition(-1.0), -100);
+    EXPECT_EQ(TrackbarPosition(1e300), INT_MAX);
+    EXPECT_EQ(TrackbarPosition(std::nan("")), 0);
+}
+
+TEST(AngleMath, AnglesSplitIntoTurnsAndDegrees)
+{
+    EXPECT_EQ(SplitAngle(-30).fTurns, -1);
+    EXPECT_EQ(SplitAngle(-30).fDegrees, 330);
+    EXPECT_EQ(SplitAngle(725).fTurns, 2);
+    EXPECT_EQ(SplitAngle(725).fDegrees, 5);
+    EXPECT_EQ(SplitAngle(360).fTurns, 1);
+}
+
+TEST(AngleMath, DraggingAcrossTheTopMovesIntoTheNextTurnAndBack)
+{
+    const double a = 10 * 3.141592653589793 / 180;
+    double fAngle = 0;
+    ASSERT_TRUE(AngleFromPoint(350, std::sin(a), -std::cos(a), fAngle));
+    EXPECT_NEAR(fAngle, 370, 1e-6);
+    ASSERT_TRUE(AngleFromPoint(370, -std::sin(a), -std::cos(a), fAngle));
+    EXPECT_NEAR(fAngle, 350, 1e-6);
+    ASSERT_TRUE(AngleFromPoint(90, 0, 1, fAngle));
+    EXPECT_NEAR(fAngle, 180, 1e-6) << "straight down";
+    EXPECT_FALSE(AngleFromPoint(90, 0, 0, fAngle)) << "the centre has no direction";
+    const pfDialPoint tip = DialTip(180, 50, 50, 20);
+    EXPECT_EQ(tip.x, 50);
+    EXPECT_EQ(tip.y, 70) << "0 degrees points up, angles grow clockwise";
+}
+
+TEST(Randomize, WeightsAreCubedThousandthsAndAnglesStayWithinTheStrength)
+{
+    pfRandom random(12345);
+    for (int i = 0; i < 2000; ++i) {
+        const double fWeight = RandomWeight(random);
+        EXPECT_LE(std::fabs(fWeight), 1.0);
+        EXPECT_NEAR(fWeight * 1000, std::round(fWeight * 1000), 1e-9);
+        EXPECT_LE(std::fabs(RandomAngle(random, 5.0)), 1800.0);
+        EXPECT_EQ(RandomAngle(random, 0.0), 0.0);
+    }
+}
+
+TEST_F(BoundFilter, TypedFloatsFollowTheirBoundsAndBadTextChangesNothing)
+{
+    EXPECT_TRUE(Type(filter.m_InnerDensityUI, 1013, "0.5"));
+    EXPECT_EQ(controls.positions[1011], 50) << "the slider follows";
+    EXPECT_TRUE(Type(filter.m_InnerDensityUI, 1013, "3"));
+    EXPECT_EQ(filter.m_InnerDensity.GetValue(), 3) << "the maximum is not enforced";
+    EXPECT_TRUE(Type(filter.m_WeightX1X2UI, 1060, "5"));
+    EXPECT_EQ(filter.m_WeightX1X2.GetValue(), 1) << "this one is";
+    for (const char* strBad : {"0.7abc", "", "1e999", "nan"})
+        EXPECT_FALSE(Type(filter.m_GammaCorrectionUI, 1066, strBad)) << strBad;
+    EXPECT_EQ(filter.m_GammaCorrection.GetValue(), 1.0);
+    controls.nFocus = -1;
+    filter.m_GammaCorrectionUI.OnKillFocus(1066);
+    EXPECT_EQ(controls.texts[1066], "1") << "leaving the edit shows the value in effect";
+    EXPECT_FALSE(Type(filter.m_GammaCorrectionUI, 1013, "2")) << "another control's focus reads nothing";
+}
+
+TEST_F(BoundFilter, TheSliderWritesTheEditAndAListSelectsByPosition)
+{
+    controls.nFocus = 1011;
+    controls.positions[1011] = 30;
+    EXPECT_TRUE(filter.m_InnerDensityUI.ReadControl());
+    EXPECT_EQ(controls.texts[1013], "0.3");
+    controls.selections[1008] = 6;
+    EXPECT_TRUE(filter.m_BlendModeUI.ReadControl());
+    EXPECT_EQ(filter.m_BlendMode.GetSelection(), 7);
+}
+
+TEST_F(BoundFilter, AnglesReadTurnsAndDegreesAndShowTheSplit)
+{
+    controls.texts[1036] = "2";
+    EXPECT_TRUE(Type(filter.m_InnerAngleX1UI, 1037, "5"));
+    EXPECT_EQ(filter.m_InnerAngleX1.GetValue(), 725);
+    EXPECT_EQ(controls.texts[1036], "2") << "the turns being typed stay";
+    controls.texts[1036] = "1e308";
+    EXPECT_FALSE(Type(filter.m_InnerAngleX1UI, 1037, "5")) << "an infinite angle is not stored";
+    controls.texts[1036] = "0";
+    EXPECT_TRUE(Type(filter.m_InnerAngleX1UI, 1037, "-30"));
+    controls.nFocus = -1;
+    filter.m_InnerAngleX1UI.OnKillFocus(1037);
+    EXPECT_EQ(controls.texts[1036], "-1");
+    EXPECT_EQ(controls.texts[1037], "330.00");
+}
+
+TEST_F(BoundFilter, ARandomizePressIsOneUndoStepOfFourteenValues)
+{
+    filter.m_Randomize.SetValue(0.0);
+    filter.m_OffsetX1.SetValue(12);
+    filter.m_WeightX1X2.SetValue(0.5);
+    controls.nFocus = 1075;
+    controls.checks[1075] = pfCheckState::Unchecked;
+    EXPECT_FALSE(filter.m_RandomizeButtonUI.ReadControl()) << "the button itself is not undoable";
+    EXPECT_EQ(filter.m_OffsetX1.GetValue(), 0);
+    EXPECT_EQ(filter.m_OuterAngleY2.GetValue(), 0);
+    ASSERT_TRUE(filter.GetUndoStack().Undo());
+    EXPECT_EQ(filter.m_OffsetX1.GetValue(), 12);
+    EXPECT_EQ(filter.m_OuterAngleY2.GetValue(), 106);
+    EXPECT_EQ(filter.m_WeightX1X2.GetValue(), 0.5);
+    EXPECT_FALSE(filter.GetUndoStack().CanUndo());
+}
