@@ -17,6 +17,7 @@ namespace {
 constexpr DWORD kPollMs = 10;
 constexpr DWORD kDefaultTimeoutMs = 30000;
 constexpr DWORD kGraceMs = 2000;
+constexpr DWORD kSettleMs = 30; // the preview counts as idle after this long
 // The plug-in's preview window carries this property while a render is
 // pending or running.
 const char kPendingProperty[] = "pfPreviewPending";
@@ -134,18 +135,31 @@ struct pfUiDriver::State {
         if (const HWND hInterface = FindUiWindow("interface"))
             PostMessageW(hInterface, WM_NULL, 0, 0);
         const DWORD nStart = GetTickCount();
-        int nQuiet = 0;
-        while (nQuiet < 3) {
-            Sleep(kPollMs);
+        DWORD nIdleSince = 0;
+        bool bIdle = false;
+        // Idle once the property has stayed away for a while, with the
+        // host's thread answering in between.
+        for (;;) {
+            Sleep(1);
             if (!IsWindow(hPreview))
                 throw StepFailed("the preview closed while waiting");
-            Send(hPreview, WM_NULL, 0, 0);
-            nQuiet = GetPropA(hPreview, kPendingProperty) ? 0 : nQuiet + 1;
-            if (GetTickCount() - nStart > nTimeoutMs)
+            const DWORD nNow = GetTickCount();
+            if (GetPropA(hPreview, kPendingProperty)) {
+                bIdle = false;
+            } else if (!bIdle) {
+                bIdle = true;
+                nIdleSince = nNow;
+            } else if (nNow - nIdleSince >= kSettleMs) {
+                Send(hPreview, WM_NULL, 0, 0);
+                if (!GetPropA(hPreview, kPendingProperty))
+                    break;
+                bIdle = false;
+            }
+            if (nNow - nStart > nTimeoutMs)
                 throw StepFailed("the preview was still rendering after " + std::to_string(nTimeoutMs / 1000) +
                                  " s");
         }
-        PrintLine("wait " + std::to_string(GetTickCount() - nLastAction - (nQuiet - 1) * kPollMs));
+        PrintLine("wait " + std::to_string(nIdleSince - nLastAction));
     }
 
     void SetText(const pfUiStep& step, bool bKeyByKey)

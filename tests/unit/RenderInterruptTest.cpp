@@ -64,7 +64,7 @@ TEST(RenderInterrupt, APreviewGivesUpOnlyWhenDirtyForMoreThan200ms)
     platform.m_nNow = 1200;
     EXPECT_EQ(CheckRenderInterrupt(&record), 0);
     EXPECT_EQ(g_nAborts, 0);
-    EXPECT_EQ(platform.m_nPumps, 4);
+    EXPECT_EQ(platform.m_nPumps, 3) << "the queue is drained at most every 4 ms of a render";
 
     // The tick count wraps after 49 days; the difference does not.
     g_nRenderStartTick = 0xFFFFFFC0u;
