@@ -2,6 +2,7 @@
 
 #if defined(_WIN32)
 #include "Console.h"
+#include "UiWindows.h"
 #include "WindowCapture.h"
 #include "WinText.h"
 
@@ -15,23 +16,6 @@ namespace {
 constexpr DWORD kPollMs = 100;
 constexpr DWORD kSettleMs = 300;  // let a new dialog paint before reading it
 constexpr DWORD kRepeatMs = 2000; // press again if it is still there
-
-std::string WindowText(HWND hWnd)
-{
-    wchar_t buffer[4096] = {};
-    DWORD_PTR nLength = 0;
-    if (!SendMessageTimeoutW(hWnd, WM_GETTEXT, 4096, reinterpret_cast<LPARAM>(buffer), SMTO_ABORTIFHUNG, 1000,
-                             &nLength))
-        return {};
-    return Narrow(buffer);
-}
-
-std::string ClassOf(HWND hWnd)
-{
-    wchar_t name[64] = {};
-    GetClassNameW(hWnd, name, 64);
-    return Narrow(name);
-}
 
 std::string Escaped(const std::string& strText)
 {
@@ -47,22 +31,11 @@ std::string Escaped(const std::string& strText)
     return strOut;
 }
 
-BOOL CALLBACK CollectStatic(HWND hWnd, LPARAM lParam)
-{
-    auto& lstTexts = *reinterpret_cast<std::vector<std::string>*>(lParam);
-    if (ClassOf(hWnd) == "Static" && IsWindowVisible(hWnd)) {
-        const std::string strText = WindowText(hWnd);
-        if (!strText.empty())
-            lstTexts.push_back(Escaped(strText));
-    }
-    return TRUE;
-}
-
 BOOL CALLBACK CollectDialog(HWND hWnd, LPARAM lParam)
 {
     DWORD nProcess = 0;
     GetWindowThreadProcessId(hWnd, &nProcess);
-    if (nProcess == GetCurrentProcessId() && IsWindowVisible(hWnd) && ClassOf(hWnd) == "#32770")
+    if (nProcess == GetCurrentProcessId() && IsWindowVisible(hWnd) && UiClassName(hWnd) == "#32770")
         reinterpret_cast<std::vector<HWND>*>(lParam)->push_back(hWnd);
     return TRUE;
 }
@@ -90,11 +63,10 @@ struct pfDialogWatcher::State {
 
     void Describe(HWND hDialog)
     {
-        std::vector<std::string> lstTexts;
-        EnumChildWindows(hDialog, CollectStatic, reinterpret_cast<LPARAM>(&lstTexts));
-        std::string strLine = "dialog \"" + Escaped(WindowText(hDialog)) + "\":";
+        const std::vector<std::string> lstTexts = UiStaticTexts(hDialog);
+        std::string strLine = "dialog \"" + Escaped(UiWindowText(hDialog)) + "\":";
         for (std::size_t i = 0; i < lstTexts.size(); ++i)
-            strLine += (i ? " | " : " ") + lstTexts[i];
+            strLine += (i ? " | " : " ") + Escaped(lstTexts[i]);
         PrintLine(strLine);
         if (strCaptureDir.empty())
             return;
