@@ -33,6 +33,10 @@ def parse_args(argv=None):
     return args, rest
 
 
+def source_path(args, *parts):
+    return os.path.join(args.source, *parts)
+
+
 def require_file(path, what):
     if not path or not os.path.isfile(path):
         raise ToolMissing("%s not found: %r" % (what, path))

@@ -208,6 +208,21 @@ class Dialog(unittest.TestCase):
                 value = int(grey * alpha + square * (1 - alpha))
                 self.assertEqual(shown[y][3 * x:3 * x + 3], [value] * 3, (x, y))
 
+    def test_a_render_overtaken_by_a_change_gives_way_to_a_coarser_one_then_refines(self):
+        dense = self.path("dense.txt")
+        with open(dense, "w") as f:
+            f.write("DEIN float 2\nDEOU float 200\n")  # seconds per render
+        log = self.path("overtaken-trace.txt")
+        run = self.run_dialog(["sleep 700", "set interface 1066 1.2", "timeout 120", "wait", "cancel"],
+                              "--logfile", W(log), "--play", W(dense), W(hostlib.source_path(ARGS, "resources",
+                                                                                              "sample.png")))
+        self.assertEqual(run.selector(), -128, run.result)
+        with open(log, errors="replace") as f:
+            factors = [int(m.group(1)) for m in re.finditer(r"ENTER: pfFilter::SetupFilterRecord\(.*nScaleFactor\((\d+)\)",
+                                                            f.read())]
+        fit = factors[0]
+        self.assertEqual(factors[:3], [fit, fit + 1, fit], "fitted, one render pass coarser, refined")
+
     def test_a_null_or_stale_host_window_still_gives_a_working_dialog(self):
         for kind in ("none", "stale"):
             run = self.run_dialog(["wait", "ok"], "--host-window", kind, W(self.small))
