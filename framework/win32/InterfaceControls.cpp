@@ -71,9 +71,11 @@ void pfPreviewWin32::PaintInterfaceControls(HDC hDC)
         double r = 0, g = 0, b = 0;
         pColor->GetValue(r, g, b);
         if (bGrey) {
-            // What the render of a grey image will use.
+            // What the render of a grey image will use; a preview drawn
+            // with the colour before must follow.
             r = g = b = 0.292687786 * r + 0.552149646 * g + 0.155162568 * b;
-            pColor->SetValue(r, g, b);
+            if (pColor->SetValue(r, g, b))
+                ParametersChanged();
         }
         FrameRect(hDC, &rect, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
         InflateRect(&rect, -1, -1);
