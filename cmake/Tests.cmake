@@ -2,12 +2,13 @@
 # and the benchmarks.
 enable_testing()
 find_package(GTest REQUIRED)
+find_package(Threads REQUIRED)
 find_package(benchmark QUIET)
 
 file(GLOB UNIT_TEST_SOURCES CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/tests/unit/*.cpp)
 add_executable(corvane_tests ${UNIT_TEST_SOURCES} $<TARGET_OBJECTS:corvane_core>)
 target_include_directories(corvane_tests PRIVATE ${PROJECT_SOURCE_DIR})
-target_link_libraries(corvane_tests PRIVATE GTest::gtest GTest::gtest_main)
+target_link_libraries(corvane_tests PRIVATE GTest::gtest GTest::gtest_main Threads::Threads)
 if(TARGET corvhost_lib)
   target_link_libraries(corvane_tests PRIVATE corvhost_lib)
 endif()

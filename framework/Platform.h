@@ -5,6 +5,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -38,6 +39,25 @@ pfPlatform& DefaultPlatform();
 
 // Installs another implementation (tests); returns the previous one.
 pfPlatform* SetPlatform(pfPlatform* pPlatform);
+
+// A lock that any thread may take, also inside the library's loader
+// notifications: it is held only around work that waits for no other lock,
+// so it cannot deadlock against the loader's. Each platform supplies it;
+// lock() and unlock() are spelled as std::lock_guard expects.
+class pfLock {
+public:
+    pfLock();
+    ~pfLock();
+    pfLock(const pfLock&) = delete;
+    pfLock& operator=(const pfLock&) = delete;
+
+    void lock();
+    void unlock();
+
+private:
+    struct State;
+    std::unique_ptr<State> m_pState;
+};
 
 // The library's attach and detach work: opens and closes the trace file
 // named by the "logfile" setting.

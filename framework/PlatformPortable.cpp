@@ -2,6 +2,7 @@
 
 #include <chrono>
 #include <iostream>
+#include <mutex>
 
 uint32_t pfPlatformPortable::GetTickCount()
 {
@@ -44,4 +45,13 @@ pfPlatform& DefaultPlatform()
     static pfPlatformPortable platform;
     return platform;
 }
+
+struct pfLock::State {
+    std::mutex mutex;
+};
+
+pfLock::pfLock() : m_pState(std::make_unique<State>()) {}
+pfLock::~pfLock() = default;
+void pfLock::lock() { m_pState->mutex.lock(); }
+void pfLock::unlock() { m_pState->mutex.unlock(); }
 #endif
