@@ -14,7 +14,7 @@ if(TARGET corvhost_lib)
 endif()
 target_compile_definitions(corvane_tests PRIVATE CORVANE_SOURCE_DIR="${PROJECT_SOURCE_DIR}")
 include(GoogleTest)
-gtest_discover_tests(corvane_tests DISCOVERY_TIMEOUT 60)
+gtest_discover_tests(corvane_tests DISCOVERY_TIMEOUT 60 PROPERTIES LABELS unit)
 
 file(GLOB BENCH_SOURCES CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/bench/*.cpp)
 if(benchmark_FOUND AND BENCH_SOURCES)
@@ -33,6 +33,14 @@ foreach(script ${E2E_TESTS})
     COMMAND python3 ${script}
       --win64 ${CORVANE_WIN64_DIR} --win32 ${CORVANE_WIN32_DIR}
       --native $<TARGET_FILE_DIR:corvhost> --source ${PROJECT_SOURCE_DIR})
+  # Scripts that run the native host are labelled too: the sanitized build
+  # runs them again.
+  file(STRINGS ${script} native_use REGEX "[Aa][Rr][Gg][Ss]\\.native")
+  set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${script})
+  set(labels e2e)
+  if(native_use)
+    list(APPEND labels native-host)
+  endif()
   # One Wine server per run: the end-to-end tests take turns.
-  set_tests_properties(e2e.${name} PROPERTIES TIMEOUT 900 RESOURCE_LOCK wine LABELS e2e)
+  set_tests_properties(e2e.${name} PROPERTIES TIMEOUT 900 RESOURCE_LOCK wine LABELS "${labels}")
 endforeach()
