@@ -1,3 +1,5 @@
+// Windows builds use pfPlatformWin32 (framework/win32) and leave this out.
+#if !defined(_WIN32)
 #include "PlatformPortable.h"
 
 #include <chrono>
@@ -39,7 +41,6 @@ bool pfPlatformPortable::WriteSetting(const std::string& strSubkey, const std::s
     return true;
 }
 
-#if !defined(_WIN32)
 pfPlatform& DefaultPlatform()
 {
     static pfPlatformPortable platform;
