@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <thread>
@@ -144,4 +145,26 @@ TEST(TraceLog, MissingLogfileSettingOpensNoFile)
     EXPECT_FALSE(pfTraceLog::Get().HasFile());
     DetachProcess();
     pfTraceLog::Get().OpenLog("", 3);
+}
+
+// The value can be edited by anyone: a path longer than 255 characters is
+// refused rather than cut to another file's name, and a path that cannot be
+// opened leaves the log without a file.
+TEST(TraceLog, UnusableLogfileValuesOpenNoFile)
+{
+    const std::string strFolder = TempPath("logs");
+    std::filesystem::create_directory(strFolder);
+    const std::string strLong = strFolder + "/" + std::string(296 - strFolder.size(), 'x') + ".log";
+    for (const std::string& strPath : {strLong, strFolder}) {
+        RecordingPlatform platform;
+        platform.WriteSetting("", "logfile", pfSettingType::String,
+                              std::vector<uint8_t>(strPath.begin(), strPath.end()));
+        pfTraceLog::Get().CloseLog();
+        AttachProcess();
+        EXPECT_FALSE(pfTraceLog::Get().HasFile()) << strPath.size();
+        DetachProcess();
+        pfTraceLog::Get().OpenLog("", 3);
+    }
+    EXPECT_TRUE(std::filesystem::is_empty(strFolder));
+    std::filesystem::remove_all(strFolder);
 }
