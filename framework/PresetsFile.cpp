@@ -103,6 +103,33 @@ bool FindPreset(pfPresetsTokenizer& tokens, const std::string& strName)
     return false;
 }
 
+// The token after the file's first "FileOwner" keyword (empty when the
+// keyword is the last token); false when the file has no such keyword.
+bool FindOwner(const std::string& strText, std::string& strOwner)
+{
+    pfPresetsTokenizer tokens(strText);
+    std::string strToken;
+    while (tokens.Next(strToken)) {
+        if (SameText(strToken, kOwnerKeyword)) {
+            strOwner.clear();
+            tokens.Next(strOwner);
+            strOwner = ClipToken(strOwner);
+            return true;
+        }
+    }
+    return false;
+}
+
+// A rewrite must leave the file marked as it was. In a damaged file the
+// owner keyword can stand among a preset's lines; that preset cannot be
+// replaced or deleted without taking the mark along.
+bool KeepsOwner(const std::string& strOld, const std::string& strNew)
+{
+    std::string strOldOwner, strNewOwner;
+    const bool bOldOwner = FindOwner(strOld, strOldOwner);
+    return FindOwner(strNew, strNewOwner) == bOldOwner && strNewOwner == strOldOwner;
+}
+
 // Where a "name" keyword that names nothing begins, when the file ends with
 // one (a file cut short); npos otherwise. Anything appended after it would
 // be taken as its name.
@@ -244,6 +271,10 @@ bool ComposeSavedFile(const pfParameters& parameters, const std::string& strName
         strResult += TextModeLines(strLines);
         if (SkipToNextPreset(tokens))
             strResult += kNameKeyword + strOld.substr(tokens.GetPosition());
+        if (!KeepsOwner(strOld, strResult)) {
+            PF_TRACE_WARNING_LINE("Could not open file for writing: '" << strPath << "'");
+            return false;
+        }
         return true;
     }
     // A cut-off "name" at the end names no preset (none is listed or
@@ -327,7 +358,10 @@ bool pfParameters::DeleteSettings(std::string strName, std::string strPath)
                 std::string strText = strOld.substr(0, nPresetStart) + TextModeLines("\n");
                 if (SkipToNextPreset(tokens))
                     strText += TextModeLines("\n") + kNameKeyword + strOld.substr(tokens.GetPosition());
-                bResult = ReplaceWholeFile(strPath, strText);
+                if (KeepsOwner(strOld, strText))
+                    bResult = ReplaceWholeFile(strPath, strText);
+                else
+                    PF_TRACE_WARNING_LINE("Could not open file for writing: '" << strPath << "'");
             }
         }
     }
@@ -363,18 +397,11 @@ bool pfParameters::IsSettingFileValid(std::string strPath, std::string& strFilte
     if (!strPath.empty()) {
         // A file that cannot be read is taken as one that does not exist yet.
         bResult = ReadWholeFile(strPath, strText) != pfFileRead::Ok;
-        pfPresetsTokenizer tokens(strText);
-        std::string strToken;
-        while (!bResult && tokens.Next(strToken)) {
-            if (!SameText(strToken, kOwnerKeyword))
-                continue;
-            std::string strOwner;
-            tokens.Next(strOwner);
-            strOwner = ClipToken(strOwner);
+        std::string strOwner;
+        if (!bResult && FindOwner(strText, strOwner)) {
             bResult = SameText(strOwner, strFilterName);
             if (!bResult)
                 strFilterName = strOwner;
-            break;
         }
     }
     PF_TRACE_EXIT("pfParmeters::IsSettingFileValid( return(" << (bResult ? 1 : 0) << ") )");

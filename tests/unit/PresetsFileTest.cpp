@@ -216,6 +216,19 @@ TEST_F(PresetsFile, ANameKeywordCutOffAtTheEndDoesNotSwallowTheNextSave)
     EXPECT_EQ(gamma.GetValue(), 2.0);
 }
 
+TEST_F(PresetsFile, APresetHoldingTheOwnerMarkIsNeitherReplacedNorDeleted)
+{
+    const std::string strText = "name A\nFileOwner CorvaneII\nBlendMode 2\n\nname B\nBlendMode 4\n";
+    const std::string strPath = Write("p.cfg", strText);
+    EXPECT_FALSE(parameters.SaveSettings("A", strPath, "CorvaneII"));
+    EXPECT_FALSE(parameters.DeleteSettings("A", strPath));
+    EXPECT_EQ(ReadFileText(strPath), strText);
+    EXPECT_TRUE(parameters.DeleteSettings("B", strPath));
+    std::list<std::string> lstNames;
+    EXPECT_TRUE(parameters.GetSettingNames(strPath, lstNames, "CorvaneII"));
+    EXPECT_EQ(lstNames, std::list<std::string>{"A"});
+}
+
 TEST_F(PresetsFile, OwnerCheckAndNameListing)
 {
     std::string strName = "CorvaneII";
