@@ -20,8 +20,10 @@
 namespace {
 
 // Synthesis checks for a cancel every 65,536 dots and the pixel pass every
-// row; the host gives up after this many checks.
-constexpr int kChecksBeforeCancel = 12;
+// row; the host gives up after this many checks (some 400,000 dots, more
+// than the default densities place), so an input that still takes long
+// spends it between two checks.
+constexpr int kChecksBeforeCancel = 6;
 int g_nChecks = 0;
 
 Boolean PF_CDECL CancelAfterAWhile()
