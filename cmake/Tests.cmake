@@ -2,18 +2,19 @@
 # and the benchmarks.
 enable_testing()
 find_package(GTest REQUIRED)
+find_package(Threads REQUIRED)
 find_package(benchmark QUIET)
 
 file(GLOB UNIT_TEST_SOURCES CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/tests/unit/*.cpp)
 add_executable(corvane_tests ${UNIT_TEST_SOURCES} $<TARGET_OBJECTS:corvane_core>)
 target_include_directories(corvane_tests PRIVATE ${PROJECT_SOURCE_DIR})
-target_link_libraries(corvane_tests PRIVATE GTest::gtest GTest::gtest_main)
+target_link_libraries(corvane_tests PRIVATE GTest::gtest GTest::gtest_main Threads::Threads)
 if(TARGET corvhost_lib)
   target_link_libraries(corvane_tests PRIVATE corvhost_lib)
 endif()
 target_compile_definitions(corvane_tests PRIVATE CORVANE_SOURCE_DIR="${PROJECT_SOURCE_DIR}")
 include(GoogleTest)
-gtest_discover_tests(corvane_tests DISCOVERY_TIMEOUT 60)
+gtest_discover_tests(corvane_tests DISCOVERY_TIMEOUT 60 PROPERTIES LABELS unit)
 
 file(GLOB BENCH_SOURCES CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/bench/*.cpp)
 if(benchmark_FOUND AND BENCH_SOURCES)
@@ -32,6 +33,14 @@ foreach(script ${E2E_TESTS})
     COMMAND python3 ${script}
       --win64 ${CORVANE_WIN64_DIR} --win32 ${CORVANE_WIN32_DIR}
       --native $<TARGET_FILE_DIR:corvhost> --source ${PROJECT_SOURCE_DIR})
+  # Scripts that run the native host are labelled too: the sanitized build
+  # runs them again.
+  file(STRINGS ${script} native_use REGEX "[Aa][Rr][Gg][Ss]\\.native")
+  set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${script})
+  set(labels e2e)
+  if(native_use)
+    list(APPEND labels native-host)
+  endif()
   # One Wine server per run: the end-to-end tests take turns.
-  set_tests_properties(e2e.${name} PROPERTIES TIMEOUT 900 RESOURCE_LOCK wine LABELS e2e)
+  set_tests_properties(e2e.${name} PROPERTIES TIMEOUT 900 RESOURCE_LOCK wine LABELS "${labels}")
 endforeach()

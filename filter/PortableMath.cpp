@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <cstring>
 #include <limits>
+#include <vector>
 
 // The polynomial coefficients are the classic minimax fits of sin, cos, log
 // and exp on their reduced ranges; every step below is a +, -, * or / that
@@ -83,6 +84,46 @@ double KernelCos(double x, double y)
     return w + (((1.0 - w) - hz) + (z * r - x * y));
 }
 
+// x modulo the double nearest 2 pi, exactly as std::fmod gives it, for
+// |x| >= 2^51. fmod's shift-and-subtract takes microseconds at the largest
+// magnitudes, which a dot field with huge angles calls millions of times;
+// here x = m * 2^(e-52) and 2 pi = p * 2^-50 with integers m and p, so the
+// remainder is ((m * 2^(e-2)) mod p) * 2^-50, with the powers of two modulo
+// p taken from a table and the product built by doubling.
+double ReduceHugeToTurn(double x)
+{
+    constexpr double kTwoPi = 6.28318530717958647692;
+    constexpr uint64_t kMantissa = (uint64_t(1) << 52) - 1;
+    constexpr uint64_t kImplicit = uint64_t(1) << 52;
+    static const uint64_t p = (Bits(kTwoPi) & kMantissa) | kImplicit;
+    // 2^k mod p for every k a finite double can need.
+    static const std::vector<uint64_t> powers = [] {
+        std::vector<uint64_t> table(1022);
+        uint64_t v = 1;
+        for (uint64_t& entry : table) {
+            entry = v;
+            v = 2 * v >= p ? 2 * v - p : 2 * v;
+        }
+        return table;
+    }();
+
+    const uint64_t nBits = Bits(x);
+    const int e = int((nBits >> 52) & 0x7FF) - 1023;
+    uint64_t m = (nBits & kMantissa) | kImplicit;
+    m = m >= p ? m - p : m;
+    const uint64_t b = powers[std::size_t(e - 2)];
+    uint64_t r = 0;
+    for (int nBit = 52; nBit >= 0; --nBit) {
+        r = 2 * r >= p ? 2 * r - p : 2 * r;
+        if ((m >> nBit) & 1)
+            r = r + b >= p ? r + b - p : r + b;
+    }
+    // Signed: the conversion is exact and stays off the x87 unit on 32-bit
+    // builds. 2^-50 scales exactly.
+    const double fRemainder = double(int64_t(r)) * 8.8817841970012523233890533447265625e-16;
+    return std::copysign(fRemainder, x);
+}
+
 // x = n * pi/2 + (y0 + y1), |y0 + y1| <= about pi/4; returns n mod 4.
 // Three 33-bit pieces of pi/2 keep the products exact while n stays below
 // 2^20; beyond that the phase loses accuracy but stays reproducible.
@@ -96,7 +137,7 @@ int ReduceQuarterTurns(double x, double& y0, double& y1)
 
     if (std::fabs(x) >= kLimit) {
         // No phase is left at this magnitude: fold it into one turn first.
-        x = std::fmod(x, 6.28318530717958647692);
+        x = ReduceHugeToTurn(x);
     }
     int nQuadrant = 0;
     const double fn = RoundToInteger(x * kTwoOverPi, &nQuadrant);

@@ -3,6 +3,9 @@
 #include "Platform.h"
 #include "Trace.h"
 
+#include <new>
+#include <stdexcept>
+
 namespace {
 
 const char* const kHostInsufficientText =
@@ -26,17 +29,44 @@ void pfFilter::DispatchSelector(int16_t nSelector, FilterRecord* pFilterRecord, 
 {
     m_pFilterRecord = pFilterRecord;
     int16_t nResult = -1;
-    switch (int8_t(nSelector & 0xFF)) {
-    case filterSelectorAbout: nResult = DoAboutSelector(pFilterRecord); break;
-    case filterSelectorParameters: nResult = DoParametersSelector(pFilterRecord); break;
-    case filterSelectorPrepare: nResult = DoPrepareSelector(pFilterRecord); break;
-    case filterSelectorStart: nResult = DoStartSelector(pFilterRecord); break;
-    case filterSelectorContinue: nResult = DoContinueSelector(pFilterRecord); break;
-    case filterSelectorFinish: nResult = DoFinishSelector(pFilterRecord); break;
-    default: break;
+    // The host calls from C: nothing may leave through it. Memory that runs
+    // out anywhere on the way is answered as the host's own calls answer it,
+    // and a start call that stopped half-way asks for no more image data.
+    bool bStopped = true;
+    try {
+        nResult = RunSelector(nSelector, pFilterRecord);
+        bStopped = false;
+    } catch (const std::bad_alloc&) {
+        nResult = memFullErr;
+    } catch (const std::length_error&) {
+        nResult = memFullErr;
+    } catch (...) {
+        nResult = paramErr;
+    }
+    if (bStopped) {
+        try {
+            if (nResult == memFullErr)
+                PF_TRACE_ERROR_LINE("Out of memory");
+        } catch (...) {
+        }
+        if (pFilterRecord && int8_t(nSelector & 0xFF) == filterSelectorStart)
+            ClearRequest(pFilterRecord);
     }
     if (pResult)
         *pResult = nResult;
+}
+
+int16_t pfFilter::RunSelector(int16_t nSelector, FilterRecord* pFilterRecord)
+{
+    switch (int8_t(nSelector & 0xFF)) {
+    case filterSelectorAbout: return DoAboutSelector(pFilterRecord);
+    case filterSelectorParameters: return DoParametersSelector(pFilterRecord);
+    case filterSelectorPrepare: return DoPrepareSelector(pFilterRecord);
+    case filterSelectorStart: return DoStartSelector(pFilterRecord);
+    case filterSelectorContinue: return DoContinueSelector(pFilterRecord);
+    case filterSelectorFinish: return DoFinishSelector(pFilterRecord);
+    default: return -1;
+    }
 }
 
 int16_t pfFilter::DoAboutSelector(FilterRecord* pFilterRecord)

@@ -53,6 +53,9 @@ public:
     void ShowMessage(const char* strCaption, const char* strText);
 
 protected:
+    // The selector's handler; DispatchSelector keeps its exceptions inside.
+    int16_t RunSelector(int16_t nSelector, FilterRecord* pFilterRecord);
+
     std::unique_ptr<pfPreview> m_pDialog;
     pfParameters m_Parameters;
     std::vector<pfParameterUI*> m_lstBindings;

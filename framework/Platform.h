@@ -1,7 +1,8 @@
 // The narrow seam through which the portable core reaches the operating
 // system: tick count, message pumping during a preview render, the settings
-// store under the plug-in's registry key, message boxes, and the threads
-// and semaphores of the render's workers.
+// store under the plug-in's registry key, message boxes, the threads and
+// semaphores of the render's workers, and the file steps of replacing the
+// presets file.
 #pragma once
 
 #include <cstddef>
@@ -15,6 +16,17 @@
 class pfDialogControls;
 
 enum class pfSettingType { String, Dword, Binary, Other };
+
+// A new file being written. Each step says whether it succeeded; a file
+// that was not closed is closed, unchecked, when the object goes.
+class pfOutputFile {
+public:
+    virtual ~pfOutputFile() = default;
+    virtual bool Write(const std::string& strData) = 0;
+    // Everything written handed to the system and forced onto the disk.
+    virtual bool FlushToDisk() = 0;
+    virtual bool Close() = 0;
+};
 
 class pfPlatform {
 public:
@@ -41,6 +53,21 @@ public:
     virtual bool HasSettings(const std::string& strSubkey) = 0;
     virtual bool WriteSetting(const std::string& strSubkey, const std::string& strName, pfSettingType type,
                               const std::vector<uint8_t>& data) = 0;
+
+    // Files, one call per step that can fail, so that tests can fail each.
+    // The file a path leads to through symbolic links (the path itself when
+    // it is no link); empty when the links cannot be followed.
+    virtual std::string ResolveFileLinks(const std::string& strPath) = 0;
+    // A new, empty file. Whatever file or link was left at the path is
+    // removed first, never written through; null when it cannot be created.
+    virtual std::unique_ptr<pfOutputFile> CreateOutputFile(const std::string& strPath) = 0;
+    // Gives strNewPath the permissions and owner (on Windows the attributes)
+    // of strOldPath, the file it is to replace; true when there is none.
+    // False when that fails or the old file is read-only: it must stay.
+    virtual bool TakeOverFileMode(const std::string& strOldPath, const std::string& strNewPath) = 0;
+    // Puts strFromPath in the place of strToPath in one step.
+    virtual bool MoveFileOver(const std::string& strFromPath, const std::string& strToPath) = 0;
+    virtual bool RemoveFile(const std::string& strPath) = 0;
 };
 
 pfPlatform& GetPlatform();
@@ -50,6 +77,25 @@ pfPlatform& DefaultPlatform();
 
 // Installs another implementation (tests); returns the previous one.
 pfPlatform* SetPlatform(pfPlatform* pPlatform);
+
+// A lock that any thread may take, also inside the library's loader
+// notifications: it is held only around work that waits for no other lock,
+// so it cannot deadlock against the loader's. Each platform supplies it;
+// lock() and unlock() are spelled as std::lock_guard expects.
+class pfLock {
+public:
+    pfLock();
+    ~pfLock();
+    pfLock(const pfLock&) = delete;
+    pfLock& operator=(const pfLock&) = delete;
+
+    void lock();
+    void unlock();
+
+private:
+    struct State;
+    std::unique_ptr<State> m_pState;
+};
 
 // The library's attach and detach work: opens and closes the trace file
 // named by the "logfile" setting.

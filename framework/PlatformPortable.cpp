@@ -1,7 +1,10 @@
+// Windows builds use pfPlatformWin32 (framework/win32) and leave this out.
+#if !defined(_WIN32)
 #include "PlatformPortable.h"
 
 #include <chrono>
 #include <iostream>
+#include <mutex>
 
 uint32_t pfPlatformPortable::GetTickCount()
 {
@@ -53,10 +56,18 @@ bool pfPlatformPortable::WriteSetting(const std::string& strSubkey, const std::s
     return true;
 }
 
-#if !defined(_WIN32)
 pfPlatform& DefaultPlatform()
 {
     static pfPlatformPortable platform;
     return platform;
 }
+
+struct pfLock::State {
+    std::mutex mutex;
+};
+
+pfLock::pfLock() : m_pState(std::make_unique<State>()) {}
+pfLock::~pfLock() = default;
+void pfLock::lock() { m_pState->mutex.lock(); }
+void pfLock::unlock() { m_pState->mutex.unlock(); }
 #endif

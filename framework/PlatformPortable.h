@@ -1,6 +1,7 @@
 // Operating-system services for native builds and tests: a monotonic tick
-// count, an empty message queue, messages on standard error and an
-// in-memory settings store.
+// count, an empty message queue, messages on standard error, an in-memory
+// settings store, and files through the standard library (with POSIX
+// calls where it has no word for syncing and owners).
 #pragma once
 
 #include "DialogControls.h"
@@ -23,6 +24,12 @@ public:
     bool HasSettings(const std::string& strSubkey) override;
     bool WriteSetting(const std::string& strSubkey, const std::string& strName, pfSettingType type,
                       const std::vector<uint8_t>& data) override;
+
+    std::string ResolveFileLinks(const std::string& strPath) override;
+    std::unique_ptr<pfOutputFile> CreateOutputFile(const std::string& strPath) override;
+    bool TakeOverFileMode(const std::string& strOldPath, const std::string& strNewPath) override;
+    bool MoveFileOver(const std::string& strFromPath, const std::string& strToPath) override;
+    bool RemoveFile(const std::string& strPath) override;
 
     int GetMessageCount() const { return m_nMessages; }
     const std::string& GetLastMessage() const { return m_strLastMessage; }

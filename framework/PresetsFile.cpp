@@ -8,9 +8,11 @@
 #include "Trace.h"
 #include "Undo.h"
 
+#include <cmath>
 #include <iomanip>
 #include <locale>
 #include <sstream>
+#include <vector>
 
 namespace {
 
@@ -52,14 +54,38 @@ std::string ParameterLines(const pfParameter& parameter)
     return strLines;
 }
 
-std::string SavedParameterLines(const pfParameters& parameters)
+// The values of a parameter as doubles; empty for types without them.
+std::vector<double> FloatValues(const pfParameter& parameter)
 {
-    std::string strLines;
-    for (const pfParameter* pParameter : parameters) {
-        if (pParameter->IsSaved())
-            strLines += ParameterLines(*pParameter);
+    double fA = 0.0, fB = 0.0, fC = 0.0;
+    if (const auto* pPosition = dynamic_cast<const pfParameterPosition*>(&parameter)) {
+        pPosition->GetValue(fA, fB);
+        return {fA, fB};
     }
-    return strLines;
+    if (const auto* pFloat = dynamic_cast<const pfParameterFloat*>(&parameter))
+        return {pFloat->GetValue()};
+    if (const auto* pRGB = dynamic_cast<const pfParameterRGB*>(&parameter)) {
+        pRGB->GetValue(fA, fB, fC);
+        return {fA, fB, fC};
+    }
+    return {};
+}
+
+// The lines of every saved parameter. False when a value is not finite:
+// "%f" would write "inf" or "nan", which no reader takes back.
+bool SavedParameterLines(const pfParameters& parameters, std::string& strLines)
+{
+    strLines.clear();
+    for (const pfParameter* pParameter : parameters) {
+        if (!pParameter->IsSaved())
+            continue;
+        for (const double fValue : FloatValues(*pParameter)) {
+            if (!std::isfinite(fValue))
+                return false;
+        }
+        strLines += ParameterLines(*pParameter);
+    }
+    return true;
 }
 
 // Reads up to and including the name token of preset strName.
@@ -71,10 +97,54 @@ bool FindPreset(pfPresetsTokenizer& tokens, const std::string& strName)
             continue;
         if (!tokens.Next(strToken))
             return false;
-        if (SameText(strToken, strName))
+        if (SameText(ClipToken(strToken), strName))
             return true;
     }
     return false;
+}
+
+// The token after the file's first "FileOwner" keyword (empty when the
+// keyword is the last token); false when the file has no such keyword.
+bool FindOwner(const std::string& strText, std::string& strOwner)
+{
+    pfPresetsTokenizer tokens(strText);
+    std::string strToken;
+    while (tokens.Next(strToken)) {
+        if (SameText(strToken, kOwnerKeyword)) {
+            strOwner.clear();
+            tokens.Next(strOwner);
+            strOwner = ClipToken(strOwner);
+            return true;
+        }
+    }
+    return false;
+}
+
+// A rewrite must leave the file marked as it was. In a damaged file the
+// owner keyword can stand among a preset's lines; that preset cannot be
+// replaced or deleted without taking the mark along.
+bool KeepsOwner(const std::string& strOld, const std::string& strNew)
+{
+    std::string strOldOwner, strNewOwner;
+    const bool bOldOwner = FindOwner(strOld, strOldOwner);
+    return FindOwner(strNew, strNewOwner) == bOldOwner && strNewOwner == strOldOwner;
+}
+
+// Where a "name" keyword that names nothing begins, when the file ends with
+// one (a file cut short); npos otherwise. Anything appended after it would
+// be taken as its name.
+std::size_t DanglingNameKeyword(const std::string& strText)
+{
+    pfPresetsTokenizer tokens(strText);
+    std::string strToken;
+    while (tokens.Next(strToken)) {
+        if (!SameText(strToken, kNameKeyword))
+            continue;
+        const std::size_t nStart = tokens.GetPosition() - strToken.size();
+        if (!tokens.Next(strToken))
+            return nStart;
+    }
+    return std::string::npos;
 }
 
 // Reads tokens up to and including the next "name" keyword.
@@ -88,60 +158,81 @@ bool SkipToNextPreset(pfPresetsTokenizer& tokens)
     return false;
 }
 
-// Reads the tokens a value of this type needs and sets it. A file that ends
-// before all of them, or a number that is not finite, changes nothing.
-bool ApplyValue(pfParameter& parameter, const std::string& strValue, pfPresetsTokenizer& tokens)
+// How many value tokens follow the parameter's name on its line.
+std::size_t ValueCount(const pfParameter& parameter)
 {
-    std::string strSecond, strThird;
+    if (dynamic_cast<const pfParameterPosition*>(&parameter))
+        return 2;
+    if (dynamic_cast<const pfParameterRGB*>(&parameter))
+        return 3;
+    return 1;
+}
+
+// Sets the parameter from its value tokens. A number that is not finite
+// changes nothing.
+bool ApplyValue(pfParameter& parameter, const std::string* pValues)
+{
     if (auto* pPosition = dynamic_cast<pfParameterPosition*>(&parameter)) {
-        if (!tokens.Next(strSecond))
-            return false;
-        const auto fX = ParseFloatToken(strValue);
-        const auto fY = ParseFloatToken(strSecond);
+        const auto fX = ParseFloatToken(pValues[0]);
+        const auto fY = ParseFloatToken(pValues[1]);
         return fX && fY && pPosition->SetValue(*fX, *fY);
     }
     if (auto* pBool = dynamic_cast<pfParameterBool*>(&parameter)) {
-        const auto nValue = ParseIntegerToken(strValue);
+        const auto nValue = ParseIntegerToken(pValues[0]);
         return nValue && pBool->SetValue(*nValue != 0);
     }
     if (auto* pInt = dynamic_cast<pfParameterInt*>(&parameter)) {
-        const auto nValue = ParseIntegerToken(strValue);
+        const auto nValue = ParseIntegerToken(pValues[0]);
         return nValue && pInt->SetValue(*nValue);
     }
     if (auto* pFloat = dynamic_cast<pfParameterFloat*>(&parameter)) {
-        const auto fValue = ParseFloatToken(strValue);
+        const auto fValue = ParseFloatToken(pValues[0]);
         return fValue && pFloat->SetValue(*fValue);
     }
     if (auto* pRGB = dynamic_cast<pfParameterRGB*>(&parameter)) {
-        if (!tokens.Next(strSecond) || !tokens.Next(strThird))
-            return false;
-        const auto fRed = ParseFloatToken(strValue);
-        const auto fGreen = ParseFloatToken(strSecond);
-        const auto fBlue = ParseFloatToken(strThird);
+        const auto fRed = ParseFloatToken(pValues[0]);
+        const auto fGreen = ParseFloatToken(pValues[1]);
+        const auto fBlue = ParseFloatToken(pValues[2]);
         return fRed && fGreen && fBlue && pRGB->SetValue(*fRed, *fGreen, *fBlue);
     }
     if (auto* pList = dynamic_cast<pfParameterList*>(&parameter)) {
-        const auto nValue = ParseIntegerToken(strValue);
+        const auto nValue = ParseIntegerToken(pValues[0]);
         return nValue && pList->SetSelection(*nValue);
     }
     return false;
 }
 
-// The key/value lines of one preset, up to the next "name" keyword. Every
-// change is one undo record; the caller closes the group.
-void ApplyPreset(const pfParameters& parameters, pfPresetsTokenizer& tokens, pfUndoStack* pUndoStack)
+// The tokens of one preset: everything up to the next "name" keyword, which
+// starts the next preset and is never taken as a value.
+std::vector<std::string> PresetTokens(pfPresetsTokenizer& tokens)
 {
-    std::string strKey, strValue;
-    while (tokens.Next(strKey) && !SameText(strKey, kNameKeyword)) {
-        if (!tokens.Next(strValue))
-            return;
+    std::vector<std::string> lstTokens;
+    std::string strToken;
+    while (tokens.Next(strToken) && !SameText(strToken, kNameKeyword))
+        lstTokens.push_back(strToken);
+    return lstTokens;
+}
+
+// The key/value lines of one preset. A line with fewer values than its
+// parameter needs can only be the preset's last: it ends the preset and
+// changes nothing. Every change is one undo record; the caller closes the
+// group.
+void ApplyPreset(const pfParameters& parameters, const std::vector<std::string>& lstTokens, pfUndoStack* pUndoStack)
+{
+    std::size_t nKey = 0;
+    while (nKey + 1 < lstTokens.size()) {
+        std::size_t nValues = 1;
         for (pfParameter* pParameter : parameters) {
-            if (!SameText(pParameter->GetName(), strKey))
+            if (!SameText(pParameter->GetName(), ClipToken(lstTokens[nKey])))
                 continue;
+            nValues = ValueCount(*pParameter);
+            if (nKey + nValues >= lstTokens.size())
+                return;
             std::unique_ptr<pfUndo> pUndo = pUndoStack ? pParameter->CreateUndo() : nullptr;
-            if (ApplyValue(*pParameter, strValue, tokens) && pUndoStack)
+            if (ApplyValue(*pParameter, &lstTokens[nKey + 1]) && pUndoStack)
                 pUndoStack->Push(std::move(pUndo));
         }
+        nKey += 1 + nValues;
     }
 }
 
@@ -157,14 +248,19 @@ std::string StoredPresetName(std::string strName)
 }
 
 // The new file text with preset strName written from the current values.
-// False when the old file exists but cannot be read: it must not be replaced.
+// False when the old file exists but cannot be read (it must not be
+// replaced) or a value cannot be written so that it reads back.
 bool ComposeSavedFile(const pfParameters& parameters, const std::string& strName, const std::string& strPath,
                       const std::string& strFilterName, std::string& strResult)
 {
-    std::string strOld;
+    std::string strOld, strLines;
     const pfFileRead read = ReadWholeFile(strPath, strOld);
     if (read == pfFileRead::Failed) {
         PF_TRACE_WARNING_LINE("Could not open file for reading: '" << strPath << "'");
+        return false;
+    }
+    if (!SavedParameterLines(parameters, strLines)) {
+        PF_TRACE_WARNING_LINE("Could not open file for writing: '" << strPath << "'");
         return false;
     }
     pfPresetsTokenizer tokens(strOld);
@@ -172,16 +268,23 @@ bool ComposeSavedFile(const pfParameters& parameters, const std::string& strName
         // The old header keeps its letter case; the separating empty line
         // before the following preset is not reproduced.
         strResult = strOld.substr(0, tokens.GetPosition()) + TextModeLines("\n");
-        strResult += TextModeLines(SavedParameterLines(parameters));
+        strResult += TextModeLines(strLines);
         if (SkipToNextPreset(tokens))
             strResult += kNameKeyword + strOld.substr(tokens.GetPosition());
+        if (!KeepsOwner(strOld, strResult)) {
+            PF_TRACE_WARNING_LINE("Could not open file for writing: '" << strPath << "'");
+            return false;
+        }
         return true;
     }
-    strResult = strOld;
+    // A cut-off "name" at the end names no preset (none is listed or
+    // loaded under it); the new preset takes its place instead of becoming
+    // its name.
+    strResult = strOld.substr(0, DanglingNameKeyword(strOld));
     if (read == pfFileRead::Missing)
         strResult += TextModeLines(std::string(kOwnerKeyword) + " " + strFilterName + "\n");
     strResult += TextModeLines("\n" + std::string(kNameKeyword) + " " + strName + "\n");
-    strResult += TextModeLines(SavedParameterLines(parameters));
+    strResult += TextModeLines(strLines);
     return true;
 }
 
@@ -201,7 +304,7 @@ bool pfParameters::LoadSettings(std::string strName, std::string strPath, pfFilt
             bResult = FindPreset(tokens, ClipToken(strName));
             if (bResult) {
                 pfUndoStack* pUndoStack = pFilter ? &pFilter->GetUndoStack() : nullptr;
-                ApplyPreset(*this, tokens, pUndoStack);
+                ApplyPreset(*this, PresetTokens(tokens), pUndoStack);
                 if (pUndoStack)
                     pUndoStack->NewGroup();
                 ValidateAll();
@@ -248,14 +351,17 @@ bool pfParameters::DeleteSettings(std::string strName, std::string strPath)
                 if (!tokens.Next(strToken))
                     break;
                 if (SameText(strToken, kNameKeyword))
-                    bFound = tokens.Next(strToken) && SameText(strToken, strWanted);
+                    bFound = tokens.Next(strToken) && SameText(ClipToken(strToken), strWanted);
             }
             if (bFound) {
                 // Cut from the end of the line before the preset's empty line.
                 std::string strText = strOld.substr(0, nPresetStart) + TextModeLines("\n");
                 if (SkipToNextPreset(tokens))
                     strText += TextModeLines("\n") + kNameKeyword + strOld.substr(tokens.GetPosition());
-                bResult = ReplaceWholeFile(strPath, strText);
+                if (KeepsOwner(strOld, strText))
+                    bResult = ReplaceWholeFile(strPath, strText);
+                else
+                    PF_TRACE_WARNING_LINE("Could not open file for writing: '" << strPath << "'");
             }
         }
     }
@@ -275,7 +381,7 @@ bool pfParameters::GetSettingNames(std::string strPath, std::list<std::string>& 
         std::string strToken;
         while (tokens.Next(strToken)) {
             if (SameText(strToken, kNameKeyword) && tokens.Next(strToken))
-                lstNames.push_back(strToken);
+                lstNames.push_back(ClipToken(strToken));
         }
     }
     PF_TRACE_EXIT("pfParmeters::GetSettingNames( return(" << (bResult ? 1 : 0) << ") )");
@@ -291,17 +397,11 @@ bool pfParameters::IsSettingFileValid(std::string strPath, std::string& strFilte
     if (!strPath.empty()) {
         // A file that cannot be read is taken as one that does not exist yet.
         bResult = ReadWholeFile(strPath, strText) != pfFileRead::Ok;
-        pfPresetsTokenizer tokens(strText);
-        std::string strToken;
-        while (!bResult && tokens.Next(strToken)) {
-            if (!SameText(strToken, kOwnerKeyword))
-                continue;
-            std::string strOwner;
-            tokens.Next(strOwner);
+        std::string strOwner;
+        if (!bResult && FindOwner(strText, strOwner)) {
             bResult = SameText(strOwner, strFilterName);
             if (!bResult)
                 strFilterName = strOwner;
-            break;
         }
     }
     PF_TRACE_EXIT("pfParmeters::IsSettingFileValid( return(" << (bResult ? 1 : 0) << ") )");

@@ -1,14 +1,11 @@
 #include "PresetsStorage.h"
 
+#include "Platform.h"
 #include "Trace.h"
 
 #include <cerrno>
 #include <cstdio>
 #include <memory>
-
-#if defined(_WIN32)
-#include <windows.h>
-#endif
 
 namespace {
 
@@ -16,37 +13,6 @@ struct FileCloser {
     void operator()(std::FILE* pFile) const { std::fclose(pFile); }
 };
 using FilePtr = std::unique_ptr<std::FILE, FileCloser>;
-
-// Unlike std::rename on Windows, replaces an existing target.
-bool MoveOver(const std::string& strFrom, const std::string& strTo)
-{
-#if defined(_WIN32)
-    return MoveFileExA(strFrom.c_str(), strTo.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
-#else
-    return std::rename(strFrom.c_str(), strTo.c_str()) == 0;
-#endif
-}
-
-// Every byte written and the close confirmed: buffered data can still fail
-// to reach the disk at fflush or fclose. A file we created but could not
-// finish is removed; a path we could not open is left alone (it may be
-// something else's, such as a folder).
-bool WriteWhole(const std::string& strPath, const std::string& strText)
-{
-    FilePtr pFile(std::fopen(strPath.c_str(), "wb"));
-    if (!pFile) {
-        PF_TRACE_WARNING_LINE("Could not open file for writing: '" << strPath << "'");
-        return false;
-    }
-    bool bOk = std::fwrite(strText.data(), 1, strText.size(), pFile.get()) == strText.size();
-    bOk = std::fflush(pFile.get()) == 0 && bOk;
-    bOk = std::fclose(pFile.release()) == 0 && bOk;
-    if (!bOk) {
-        PF_TRACE_WARNING_LINE("Could not write file: '" << strPath << "'");
-        std::remove(strPath.c_str());
-    }
-    return bOk;
-}
 
 }  // namespace
 
@@ -70,15 +36,36 @@ pfFileRead ReadWholeFile(const std::string& strPath, std::string& strText)
 
 bool ReplaceWholeFile(const std::string& strPath, const std::string& strText)
 {
-    const std::string strTempPath = strPath + "tmp";
-    if (!WriteWhole(strTempPath, strText))
-        return false;
-    if (!MoveOver(strTempPath, strPath)) {
-        PF_TRACE_WARNING_LINE("Could not replace file: '" << strPath << "'");
-        std::remove(strTempPath.c_str());
+    pfPlatform& platform = GetPlatform();
+    // Through a symbolic link the file it leads to is replaced; the link stays.
+    const std::string strTarget = platform.ResolveFileLinks(strPath);
+    if (strTarget.empty()) {
+        PF_TRACE_WARNING_LINE("Could not open file for writing: '" << strPath << "'");
         return false;
     }
-    return true;
+    const std::string strTempPath = strTarget + "tmp";
+    std::unique_ptr<pfOutputFile> pFile = platform.CreateOutputFile(strTempPath);
+    if (!pFile) {
+        PF_TRACE_WARNING_LINE("Could not open file for writing: '" << strTempPath << "'");
+        return false;
+    }
+    // On the disk before it takes the old file's place, so that a power loss
+    // leaves the old file or the new one, never an empty one. Buffered data
+    // can still fail to arrive at the flush or the close.
+    bool bWritten = pFile->Write(strText) && pFile->FlushToDisk();
+    bWritten = pFile->Close() && bWritten;
+    if (!bWritten)
+        PF_TRACE_WARNING_LINE("Could not write file: '" << strTempPath << "'");
+    // A read-only presets file is one its owner does not want changed.
+    const bool bModeKept = bWritten && platform.TakeOverFileMode(strTarget, strTempPath);
+    if (bWritten && !bModeKept)
+        PF_TRACE_WARNING_LINE("Could not open file for writing: '" << strTarget << "'");
+    const bool bReplaced = bModeKept && platform.MoveFileOver(strTempPath, strTarget);
+    if (bModeKept && !bReplaced)
+        PF_TRACE_WARNING_LINE("Could not replace file: '" << strTarget << "'");
+    if (!bReplaced)
+        platform.RemoveFile(strTempPath);
+    return bReplaced;
 }
 
 std::string TextModeLines(const std::string& strText)

@@ -10,9 +10,13 @@ enum class pfFileRead { Ok, Missing, Failed };
 // exists but cannot be read (no permission, a folder, a read error).
 pfFileRead ReadWholeFile(const std::string& strPath, std::string& strText);
 
-// Writes strText completely to strPath + "tmp" and then moves that file over
-// strPath. Any failure removes the temporary file, leaves strPath as it was
-// and returns false.
+// Writes strText completely to a new file beside strPath (its name with
+// "tmp" appended), forces it onto the disk, gives it the old file's mode and
+// moves it over strPath, so that whatever fails or however the machine
+// stops, strPath holds the old text or the new one. Where strPath is a
+// symbolic link, the file it leads to is replaced. Any failure removes the
+// temporary file, leaves strPath as it was and returns false; so does a
+// read-only presets file.
 bool ReplaceWholeFile(const std::string& strPath, const std::string& strText);
 
 // Text as the platform's text mode writes it: line ends become CR LF on

@@ -1,6 +1,5 @@
 #include "PresetsTokenizer.h"
 
-#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <system_error>
@@ -62,7 +61,7 @@ bool pfPresetsTokenizer::Next(std::string& strToken)
     const std::size_t nStart = nPos;
     while (nPos < nSize && !IsSpace(m_strText[nPos]))
         ++nPos;
-    strToken.assign(m_strText, nStart, std::min(nPos - nStart, kMaxTokenLength));
+    strToken.assign(m_strText, nStart, nPos - nStart);
     m_nPos = nPos;
     return true;
 }

@@ -10,14 +10,14 @@
 
 class pfPresetsTokenizer {
 public:
-    // Longer tokens are cut to their first 255 characters and the rest of
-    // the run is skipped, so one over-long word stays one token and the
-    // key/value pairing of the following lines is kept.
+    // Names and keywords compare by their first 255 characters (ClipToken).
+    // Values are read whole: "%f" writes numbers beyond about 1e248 with
+    // more digits than that.
     static constexpr std::size_t kMaxTokenLength = 255;
 
     explicit pfPresetsTokenizer(const std::string& strText) : m_strText(strText) {}
 
-    // The next token, or false at the end of the text.
+    // The next token, whole, or false at the end of the text.
     bool Next(std::string& strToken);
 
     // Offset just after the last token read (0 before the first): where the
@@ -32,7 +32,7 @@ private:
 // ASCII letter case does not matter; any other byte compares as it is.
 bool SameText(const std::string& strA, const std::string& strB);
 
-// What a token can still be compared with: its first 255 characters.
+// What a name or keyword token is compared by: its first 255 characters.
 std::string ClipToken(const std::string& strText);
 
 // The value of the token's longest leading decimal prefix (0 without one);

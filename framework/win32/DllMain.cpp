@@ -20,9 +20,12 @@ extern "C" BOOL WINAPI DllMain(HINSTANCE hInstance, DWORD nReason, LPVOID /*pRes
         DetachProcess();
         break;
     default:
-        // Thread attach and detach: nothing to do but show the call.
-        PF_TRACE_ENTER("DllMain");
-        PF_TRACE_EXIT("DllMain");
+        // Thread attach and detach: nothing to do but show the call. This
+        // runs under the loader's lock; the log's own lock is safe to take
+        // here because no thread ever waits for the loader while holding it
+        // (it covers writing one finished line and nothing else).
+        if (pfTraceLog::Get().Enabled(PF_TRACE_INFO))
+            pfTraceLog::Get().WriteEnterExit("ENTER: DllMain\n", "EXIT : DllMain\n");
         break;
     }
     return TRUE;

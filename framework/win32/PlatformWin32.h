@@ -1,6 +1,6 @@
 // The operating-system seam on Windows: the thread's message queue, message
-// boxes and the About box, and settings under the plug-in's registry key in
-// the current user's hive.
+// boxes and the About box, settings under the plug-in's registry key in the
+// current user's hive, and files (FilesWin32.cpp).
 #pragma once
 
 #include "DialogControlsWin32.h"
@@ -20,6 +20,12 @@ public:
     bool HasSettings(const std::string& strSubkey) override;
     bool WriteSetting(const std::string& strSubkey, const std::string& strName, pfSettingType type,
                       const std::vector<uint8_t>& data) override;
+
+    std::string ResolveFileLinks(const std::string& strPath) override;
+    std::unique_ptr<pfOutputFile> CreateOutputFile(const std::string& strPath) override;
+    bool TakeOverFileMode(const std::string& strOldPath, const std::string& strNewPath) override;
+    bool MoveFileOver(const std::string& strFromPath, const std::string& strToPath) override;
+    bool RemoveFile(const std::string& strPath) override;
 
 private:
     pfDialogControlsWin32 m_Controls;

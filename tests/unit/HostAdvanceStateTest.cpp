@@ -1,5 +1,7 @@
 // The host's answer to advanceState: sampling, padding, row bytes, planes
 // and the commit of the output buffer.
+#include "TestSupport.h"
+
 #include "host/HandleSuite.h"
 #include "host/HostRecord.h"
 
@@ -61,7 +63,7 @@ TEST_F(HostAdvanceState, DeliversInterleavedPlanesInRowsPaddedToFourBytes)
     FilterRecord& record = *host.GetRecord();
     Request(record, Rect{0, 0, 4, 5}, 2);
     ASSERT_EQ(record.advanceState(), noErr);
-    ASSERT_NE(record.inData, nullptr);
+    ASSERT_NE(Copy(record.inData), nullptr);
     EXPECT_EQ(record.inRowBytes, 16); // 15 bytes of samples, one of padding
     EXPECT_EQ(InByte(record, 2, 3 * 4 + 1), document.Get(1, 4, 2));
     EXPECT_EQ(InByte(record, 3, 15), 0);
@@ -122,7 +124,7 @@ TEST_F(HostAdvanceState, CommitsOutputOnTheNextCallAndAtTheEndOfTheSelector)
     static_cast<uint8_t*>(record.outData)[0] = 202;
     host.EndSelector();
     EXPECT_EQ(document.Get(1, 0, 0), 202);
-    EXPECT_EQ(record.outData, nullptr);
+    EXPECT_EQ(Copy(record.outData), nullptr);
 }
 
 TEST_F(HostAdvanceState, InputStaysTheUnfilteredImageAfterOutputWasCommitted)
@@ -148,8 +150,8 @@ TEST_F(HostAdvanceState, EmptyRectanglesDeliverNothing)
     ASSERT_EQ(record.advanceState(), noErr);
     Request(record, Rect{2, 2, 2, 4}, 2);
     ASSERT_EQ(record.advanceState(), noErr);
-    EXPECT_EQ(record.inData, nullptr);
-    EXPECT_EQ(record.outData, nullptr);
+    EXPECT_EQ(Copy(record.inData), nullptr);
+    EXPECT_EQ(Copy(record.outData), nullptr);
     EXPECT_FALSE(host.HasRequest());
 }
 
@@ -214,7 +216,7 @@ TEST_F(HostRecordFields, FilterCaseAndPlaneCountsDescribeTheDocument)
     pfHostRecord oldHost(flat, nullptr, old, handles);
     EXPECT_EQ(oldHost.GetRecord()->filterCase, filterCaseFlatImageNoSelection);
     EXPECT_EQ(oldHost.GetRecord()->inLayerPlanes, 0);
-    EXPECT_EQ(oldHost.GetRecord()->displayPixels, nullptr);
+    EXPECT_EQ(Copy(oldHost.GetRecord()->displayPixels), nullptr);
 }
 
 TEST_F(HostAdvanceState, RequestsBeyondTheMemoryBudgetAreAnsweredWithOutOfMemory)
@@ -226,5 +228,5 @@ TEST_F(HostAdvanceState, RequestsBeyondTheMemoryBudgetAreAnsweredWithOutOfMemory
     Request(record, Rect{-32768, -32768, 32767, 32767}, 2);
     record.outRect = Rect{};
     EXPECT_EQ(record.advanceState(), memFullErr);
-    EXPECT_EQ(record.inData, nullptr);
+    EXPECT_EQ(Copy(record.inData), nullptr);
 }

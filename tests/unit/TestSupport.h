@@ -50,5 +50,14 @@ inline FilterRecord ZeroRecord()
     return record;
 }
 
+// The record is packed to four bytes, so on 64-bit builds some of its
+// pointers are misaligned. The test macros bind references to what they
+// compare, which is undefined for such a member: they are given a copy.
+template <typename T>
+T Copy(T value)
+{
+    return value;
+}
+
 std::string ReadFileText(const std::string& strPath);
 std::string TempPath(const std::string& strName);

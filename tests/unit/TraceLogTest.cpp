@@ -6,7 +6,11 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <filesystem>
 #include <fstream>
+#include <sstream>
+#include <thread>
+#include <vector>
 
 TEST(TraceLog, NestedCallsIndentFourSpacesPerLevel)
 {
@@ -56,8 +60,58 @@ TEST(TraceLog, WithoutFileLinesAreFormattedAndDiscarded)
 {
     pfTraceLog::Get().CloseLog();
     PF_TRACE(PF_TRACE_INFO, "nobody reads this");
-    EXPECT_TRUE(pfTraceLog::Get().Line().str().empty());
     EXPECT_FALSE(pfTraceLog::Get().HasFile());
+    CapturedTrace trace;
+    PF_TRACE(PF_TRACE_INFO, "next");
+    EXPECT_EQ(trace.Text(), "next\n") << "nothing of the discarded line is left over";
+}
+
+// Host threads trace while the loader's thread notifications do: every line
+// arrives whole, each thread's lines in its order, a notification's two
+// lines together, and the depth comes back to zero.
+TEST(TraceLog, LinesOfManyThreadsArriveWholeAndUnmixed)
+{
+    CapturedTrace trace;
+    constexpr int kThreads = 6, kLines = 1500;
+    std::vector<std::thread> threads;
+    for (int t = 0; t < kThreads; ++t) {
+        threads.emplace_back([t] {
+            for (int i = 0; i < kLines; ++i) {
+                PF_TRACE_ENTER("Work( thread(" << t << "), line(" << i << ") )");
+                PF_TRACE(PF_TRACE_INFO, std::string(64, char('a' + t)));
+                PF_TRACE_EXIT("Work");
+                pfTraceLog::Get().WriteEnterExit("ENTER: DllMain\n", "EXIT : DllMain\n");
+            }
+        });
+    }
+    for (std::thread& thread : threads)
+        thread.join();
+    PF_TRACE(PF_TRACE_INFO, "done");
+
+    std::istringstream lines(trace.Text());
+    std::string strLine, strPrevious;
+    std::vector<int> nextLine(kThreads, 0);
+    int nLines = 0;
+    while (std::getline(lines, strLine)) {
+        ++nLines;
+        const std::size_t nIndent = strLine.find_first_not_of(' ');
+        ASSERT_EQ(nIndent % 4, 0u) << strLine;
+        ASSERT_LE(nIndent, 4u * kThreads) << strLine;
+        const std::string strText = strLine.substr(nIndent);
+        int nThread = -1, nIndex = -1;
+        if (std::sscanf(strText.c_str(), "ENTER: Work( thread(%d), line(%d) )", &nThread, &nIndex) == 2) {
+            ASSERT_TRUE(nThread >= 0 && nThread < kThreads) << strLine;
+            ASSERT_EQ(nIndex, nextLine[nThread]++) << strLine;
+        } else if (strText == "EXIT : DllMain") {
+            ASSERT_EQ(strPrevious.substr(strPrevious.find_first_not_of(' ')), "ENTER: DllMain");
+        } else if (strText != "EXIT : Work" && strText != "ENTER: DllMain" && strText != "done") {
+            ASSERT_EQ(strText, std::string(64, strText[0])) << "a mixed line";
+            ASSERT_TRUE(strText[0] >= 'a' && strText[0] < 'a' + kThreads) << strLine;
+        }
+        strPrevious = strLine;
+    }
+    EXPECT_EQ(nLines, kThreads * kLines * 5 + 1);
+    EXPECT_EQ(strPrevious, "done");
 }
 
 TEST(TraceLog, AttachAppendsToAnExistingLogAndDetachStopsWriting)
@@ -91,4 +145,26 @@ TEST(TraceLog, MissingLogfileSettingOpensNoFile)
     EXPECT_FALSE(pfTraceLog::Get().HasFile());
     DetachProcess();
     pfTraceLog::Get().OpenLog("", 3);
+}
+
+// The value can be edited by anyone: a path longer than 255 characters is
+// refused rather than cut to another file's name, and a path that cannot be
+// opened leaves the log without a file.
+TEST(TraceLog, UnusableLogfileValuesOpenNoFile)
+{
+    const std::string strFolder = TempPath("logs");
+    std::filesystem::create_directory(strFolder);
+    const std::string strLong = strFolder + "/" + std::string(296 - strFolder.size(), 'x') + ".log";
+    for (const std::string& strPath : {strLong, strFolder}) {
+        RecordingPlatform platform;
+        platform.WriteSetting("", "logfile", pfSettingType::String,
+                              std::vector<uint8_t>(strPath.begin(), strPath.end()));
+        pfTraceLog::Get().CloseLog();
+        AttachProcess();
+        EXPECT_FALSE(pfTraceLog::Get().HasFile()) << strPath.size();
+        DetachProcess();
+        pfTraceLog::Get().OpenLog("", 3);
+    }
+    EXPECT_TRUE(std::filesystem::is_empty(strFolder));
+    std::filesystem::remove_all(strFolder);
 }
