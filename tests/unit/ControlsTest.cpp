@@ -11,6 +11,7 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <climits>
 #include <cmath>
 #include <map>
@@ -187,4 +188,52 @@ TEST_F(BoundFilter, ARandomizePressIsOneUndoStepOfFourteenValues)
     EXPECT_EQ(filter.m_OuterAngleY2.GetValue(), 106);
     EXPECT_EQ(filter.m_WeightX1X2.GetValue(), 0.5);
     EXPECT_FALSE(filter.GetUndoStack().CanUndo());
+}
+
+namespace {
+
+ColorServicesInfo g_LastRequest;
+int16_t g_Answer[3];
+OSErr g_nColorResult = noErr;
+
+OSErr PF_CDECL AnswerColor(ColorServicesInfo* pInfo)
+{
+    g_LastRequest = *pInfo;
+    for (int i = 0; i < 3; ++i)
+        pInfo->colorComponents[i] = g_Answer[i];
+    return g_nColorResult;
+}
+
+} // namespace
+
+TEST(ColorRequest, TheHostsPickerGetsAndGivesComponentsWithGreyReducedFor8BitGrey)
+{
+    RecordingPlatform platform;
+    pfFilterCorvane filter;
+    FilterRecord record = ZeroRecord();
+    record.colorServices = AnswerColor;
+    record.imageMode = plugInModeRGBColor;
+    double r = 1, g = 0.5, b = 0;
+    g_Answer[0] = 300, g_Answer[1] = -4, g_Answer[2] = 51;
+    ASSERT_TRUE(filter.RequestColor(&record, r, g, b));
+    EXPECT_EQ(g_LastRequest.colorComponents[0], 255);
+    EXPECT_EQ(g_LastRequest.colorComponents[1], 127);
+    EXPECT_EQ(g_LastRequest.sourceSpace, 0);
+    EXPECT_EQ((std::array<double, 3>{r, g, b}), (std::array<double, 3>{1.0, 0.0, 0.2})) << "kept within 0..255";
+
+    record.imageMode = plugInModeGrayScale;
+    g_Answer[0] = 255, g_Answer[1] = g_Answer[2] = 0;
+    ASSERT_TRUE(filter.RequestColor(&record, r, g, b));
+    EXPECT_EQ(g_LastRequest.sourceSpace, 4);
+    EXPECT_DOUBLE_EQ(r, 0.292687786);
+    EXPECT_EQ(g, r);
+
+    record.imageMode = plugInModeGray16;
+    ASSERT_TRUE(filter.RequestColor(&record, r, g, b));
+    EXPECT_EQ((std::array<double, 3>{r, g, b}), (std::array<double, 3>{1.0, 0.0, 0.0})) << "no reduction at 16 bits";
+
+    g_nColorResult = userCanceledErr;
+    EXPECT_FALSE(filter.RequestColor(&record, r, g, b));
+    EXPECT_EQ(r, 1.0);
+    g_nColorResult = noErr;
 }
