@@ -26,6 +26,11 @@ constexpr std::size_t kPresetPathBytes = 256;
 
 INT_PTR CALLBACK pfPreviewWin32::UIProcedure(HWND hWnd, UINT nMessage, WPARAM wParam, LPARAM lParam)
 {
+    return GuardedHandler([=] { return HandleUIProcedure(hWnd, nMessage, wParam, lParam); });
+}
+
+INT_PTR pfPreviewWin32::HandleUIProcedure(HWND hWnd, UINT nMessage, WPARAM wParam, LPARAM lParam)
+{
     if (nMessage == WM_INITDIALOG) {
         g_pPreview = reinterpret_cast<pfPreviewWin32*>(lParam);
         g_pPreview->m_hInterface = hWnd;

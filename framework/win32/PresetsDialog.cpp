@@ -76,7 +76,12 @@ void pfPreviewWin32::UpdateSettingsList()
     PF_TRACE_EXIT("pfPreviewWin32::UpdateSettingsList()");
 }
 
-INT_PTR CALLBACK pfPreviewWin32::SaveAsProcedure(HWND hDialog, UINT nMessage, WPARAM wParam, LPARAM lParam)
+INT_PTR CALLBACK pfPreviewWin32::SaveAsProcedure(HWND hWnd, UINT nMessage, WPARAM wParam, LPARAM lParam)
+{
+    return GuardedHandler([=] { return HandleSaveAsProcedure(hWnd, nMessage, wParam, lParam); });
+}
+
+INT_PTR pfPreviewWin32::HandleSaveAsProcedure(HWND hDialog, UINT nMessage, WPARAM wParam, LPARAM lParam)
 {
     if (nMessage == WM_INITDIALOG)
         g_pPreview = reinterpret_cast<pfPreviewWin32*>(lParam);

@@ -59,6 +59,11 @@ const char* const kPreviewPlacement[] = {"Preview Position X", "Preview Position
 
 INT_PTR CALLBACK pfPreviewWin32::PreviewProcedure(HWND hWnd, UINT nMessage, WPARAM wParam, LPARAM lParam)
 {
+    return GuardedHandler([=] { return HandlePreviewProcedure(hWnd, nMessage, wParam, lParam); });
+}
+
+INT_PTR pfPreviewWin32::HandlePreviewProcedure(HWND hWnd, UINT nMessage, WPARAM wParam, LPARAM lParam)
+{
     if (nMessage == WM_INITDIALOG) {
         g_pPreview = reinterpret_cast<pfPreviewWin32*>(lParam);
         g_pPreview->m_hPreview = hWnd;

@@ -13,6 +13,7 @@
 #include <commctrl.h>
 
 #include <algorithm>
+#include <new>
 
 pfPreviewWin32* g_pPreview = nullptr;
 int g_nLastRenderFactor = -1;
@@ -81,7 +82,13 @@ bool pfPreviewWin32::Show(pfFilter* pFilter, FilterRecord* pFilterRecord, std::v
         ShowWindow(m_hPreview, SW_SHOWNORMAL);
         g_bPreviewDirty = true;
         SetPending(true);
-        RunMessageLoop(bAccepted);
+        // The windows go and the class icon comes back whatever happens.
+        try {
+            RunMessageLoop(bAccepted);
+        } catch (const std::bad_alloc&) {
+            PF_TRACE_ERROR_LINE("Out of memory");
+            bAccepted = false;
+        }
         DestroyWindows();
     }
     g_nRenderStartTick = 0;

@@ -45,6 +45,10 @@ public:
     static INT_PTR CALLBACK SaveAsProcedure(HWND hDialog, UINT nMessage, WPARAM wParam, LPARAM lParam);
 
 private:
+    static INT_PTR HandleUIProcedure(HWND hWnd, UINT nMessage, WPARAM wParam, LPARAM lParam);
+    static INT_PTR HandlePreviewProcedure(HWND hWnd, UINT nMessage, WPARAM wParam, LPARAM lParam);
+    static INT_PTR HandleSaveAsProcedure(HWND hDialog, UINT nMessage, WPARAM wParam, LPARAM lParam);
+
     struct CursorDestroyer {
         void operator()(HICON hCursor) const { DestroyCursor(hCursor); }
     };
@@ -147,6 +151,19 @@ extern pfPreviewWin32* g_pPreview;
 extern int g_nLastRenderFactor;
 // A trackbar drag is in progress.
 extern bool g_bSliderTracking;
+
+// Runs a window procedure's handler: the window system's own code calls
+// the procedures, and no exception may cross it. A handler that runs out of
+// memory leaves its message unhandled.
+template <typename Handler>
+INT_PTR GuardedHandler(Handler handler) noexcept
+{
+    try {
+        return handler();
+    } catch (...) {
+        return 0;
+    }
+}
 
 // The window property our own host's dialog driver reads: present on the
 // preview window while a preview render is pending or running.
