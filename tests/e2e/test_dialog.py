@@ -91,7 +91,7 @@ class Dialog(unittest.TestCase):
     def test_zoom_steps_label_the_scale_and_magnifying_renders_nothing_new(self):
         log = self.path("zoom-trace.txt")
         steps = hostlib.SEPARATE_WINDOWS + ["wait", "capture-client preview %s" % W(self.path("z100.png"))]
-        for button, name in (("1005", None), ("1005", "z200"), ("1006", None), ("1006", None), ("1006", None),
+        for button, name in (("1005", None), ("1005", "z200"), ("1006", None), ("1006", None), ("1006", "z50"),
                              ("1006", None)):
             steps += ["click interface %s" % button, "wait", "read interface 1007"]
             if name:
@@ -100,6 +100,15 @@ class Dialog(unittest.TestCase):
         self.assertEqual(run.result.code, 0, run.result)
         self.assertEqual(run.reads("interface", 1007), ["133.3%", "200%", "133.3%", "100%", "50%", "33.33%"])
         self.assertNotEqual(hostlib.png_rows(self.path("z100.png"))[3], hostlib.png_rows(self.path("z200.png"))[3])
+        # At 50% the preview is a render of the image reduced twice: close to
+        # every second pixel of the final render, its dots drawn finer.
+        final = hostlib.png_rows(self.path("zoom.png"))[3]
+        reduced = [row[c::6][:80] for row in final[::2] for c in range(3)]
+        half = picture_area(self.path("z50.png"), 80, 60)
+        shown = [row[c::3] for row in half for c in range(3)]
+        difference = sum(abs(a - b) for r1, r2 in zip(reduced, shown) for a, b in zip(r1, r2)) / (80 * 60 * 3)
+        print("50%% preview against the final render's every second pixel: mean difference %.2f" % difference)
+        self.assertLess(difference, 6)
         # The trace: which scale factors were assigned and where renders ran.
         events = []
         with open(log, errors="replace") as f:
