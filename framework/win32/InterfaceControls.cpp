@@ -91,61 +91,80 @@ void pfPreviewWin32::PaintInterfaceControls(HDC hDC)
     }
 }
 
-void pfPreviewWin32::OnInterfaceLeftButtonDown(int x, int y)
+pfParameterRGB* pfPreviewWin32::SwatchAt(int x, int y) const
 {
-    if (!m_pBindings)
-        return;
     for (pfParameterUI* pBinding : *m_pBindings) {
         auto* pSwatch = dynamic_cast<pfParameterUIRGBWin32*>(pBinding);
         pfParameterRGB* pColor = pSwatch ? pSwatch->Bound() : nullptr;
         RECT rect{};
-        if (!pColor || pSwatch->GetControlId() == 0 || !ControlRect(m_hInterface, pSwatch->GetControlId(), rect) ||
-            !Inside(rect, x, y))
-            continue;
-        double r = 0, g = 0, b = 0;
-        pColor->GetValue(r, g, b);
-        if (m_pFilter->RequestColor(m_pFilterRecord, r, g, b)) {
-            m_pFilter->GetUndoStack().Push(pColor->CreateUndo());
-            m_pFilter->GetUndoStack().NewGroup();
-            UpdateUndoButtons();
-            const bool bChanged = pColor->SetValue(r, g, b);
-            pColor->UpdateUI();
-            if (bChanged)
-                ParametersChanged();
-        }
-        break;
+        if (pColor && ControlRect(m_hInterface, pSwatch->GetControlId(), rect) && Inside(rect, x, y))
+            return pColor;
     }
-    for (pfParameterUI* pBinding : *m_pBindings) {
-        auto* pDial = dynamic_cast<pfParameterUIAngleWin32*>(pBinding);
-        pfParameterFloat* pAngle = pDial ? pDial->Bound() : nullptr;
-        RECT rect{};
-        if (!pAngle || !ControlRect(m_hInterface, pDial->GetDialId(), rect) || !Inside(rect, x, y))
-            continue;
-        SetFocus(nullptr);
-        m_pDragAngle = pDial;
-        m_pFilter->GetUndoStack().Push(pAngle->CreateUndo());
-        m_pFilter->GetUndoStack().NewGroup();
-        UpdateUndoButtons();
-        const bool bChanged = pDial->SetAngleFromPoint(x - rect.left - (rect.right - rect.left) / 2,
-                                                       y - rect.top - (rect.bottom - rect.top) / 2);
-        pDial->Update();
-        SetCapture(m_hInterface);
-        if (bChanged)
-            ParametersChanged();
-        break;
-    }
+    return nullptr;
 }
 
-void pfPreviewWin32::OnInterfaceMouseMove(int x, int y)
+pfParameterUIAngleWin32* pfPreviewWin32::DialAt(int x, int y) const
+{
+    for (pfParameterUI* pBinding : *m_pBindings) {
+        auto* pDial = dynamic_cast<pfParameterUIAngleWin32*>(pBinding);
+        RECT rect{};
+        if (pDial && pDial->Bound() && ControlRect(m_hInterface, pDial->GetDialId(), rect) && Inside(rect, x, y))
+            return pDial;
+    }
+    return nullptr;
+}
+
+// One undo step holding the parameter's present value.
+void pfPreviewWin32::RecordUndoStep(pfParameter& parameter)
+{
+    m_pFilter->GetUndoStack().Push(parameter.CreateUndo());
+    m_pFilter->GetUndoStack().NewGroup();
+    UpdateUndoButtons();
+}
+
+// Turns the dragged dial towards the pointer.
+void pfPreviewWin32::TurnDial(int x, int y)
 {
     RECT rect{};
-    if (!m_pDragAngle || !ControlRect(m_hInterface, m_pDragAngle->GetDialId(), rect))
+    if (!ControlRect(m_hInterface, m_pDragAngle->GetDialId(), rect))
         return;
     const bool bChanged = m_pDragAngle->SetAngleFromPoint(x - rect.left - (rect.right - rect.left) / 2,
                                                           y - rect.top - (rect.bottom - rect.top) / 2);
     m_pDragAngle->Update();
     if (bChanged)
         ParametersChanged();
+}
+
+// A click on a swatch asks for a colour; the same click may also start
+// turning a dial.
+void pfPreviewWin32::OnInterfaceLeftButtonDown(int x, int y)
+{
+    if (!m_pBindings)
+        return;
+    if (pfParameterRGB* pColor = SwatchAt(x, y)) {
+        double r = 0, g = 0, b = 0;
+        pColor->GetValue(r, g, b);
+        if (m_pFilter->RequestColor(m_pFilterRecord, r, g, b)) {
+            RecordUndoStep(*pColor);
+            const bool bChanged = pColor->SetValue(r, g, b);
+            pColor->UpdateUI();
+            if (bChanged)
+                ParametersChanged();
+        }
+    }
+    if (pfParameterUIAngleWin32* pDial = DialAt(x, y)) {
+        SetFocus(nullptr);
+        m_pDragAngle = pDial;
+        RecordUndoStep(*pDial->Bound());
+        SetCapture(m_hInterface);
+        TurnDial(x, y);
+    }
+}
+
+void pfPreviewWin32::OnInterfaceMouseMove(int x, int y)
+{
+    if (m_pDragAngle)
+        TurnDial(x, y);
 }
 
 void pfPreviewWin32::OnInterfaceLeftButtonUp()
@@ -161,24 +180,16 @@ void pfPreviewWin32::OnInterfaceLeftButtonUp()
 // anywhere else it ends picking.
 void pfPreviewWin32::OnInterfaceRightButtonUp(int x, int y)
 {
-    if (!m_pBindings)
-        return;
-    for (pfParameterUI* pBinding : *m_pBindings) {
-        auto* pSwatch = dynamic_cast<pfParameterUIRGBWin32*>(pBinding);
-        pfParameterRGB* pColor = pSwatch ? pSwatch->Bound() : nullptr;
-        RECT rect{};
-        if (!pColor || !ControlRect(m_hInterface, pSwatch->GetControlId(), rect) || !Inside(rect, x, y))
-            continue;
-        m_pPickTarget = pColor;
-        m_pFilter->GetUndoStack().Push(pColor->CreateUndo());
-        m_pFilter->GetUndoStack().NewGroup();
-        UpdateUndoButtons();
-        // The class is shared: the pick cursor shows over both dialogs.
-        SetClassLongPtrA(m_hInterface, GCLP_HCURSOR, reinterpret_cast<LONG_PTR>(m_hPickCursor.get()));
-        SetCursor(m_hPickCursor.get());
+    pfParameterRGB* pColor = m_pBindings ? SwatchAt(x, y) : nullptr;
+    if (!pColor) {
+        EndColorPick();
         return;
     }
-    EndColorPick();
+    m_pPickTarget = pColor;
+    RecordUndoStep(*pColor);
+    // The class is shared: the pick cursor shows over both dialogs.
+    SetClassLongPtrA(m_hInterface, GCLP_HCURSOR, reinterpret_cast<LONG_PTR>(m_hPickCursor.get()));
+    SetCursor(m_hPickCursor.get());
 }
 
 // The class cursor goes back to the one found when the run started: the

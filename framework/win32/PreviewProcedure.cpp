@@ -255,8 +255,7 @@ void pfPreviewWin32::OnPreviewLeftButtonDown(int x, int y)
     if (!pPosition)
         return;
     m_pDragPosition = pPosition;
-    m_pFilter->GetUndoStack().Push(pPosition->CreateUndo());
-    m_pFilter->GetUndoStack().NewGroup();
+    RecordUndoStep(*pPosition);
     pPosition->SetValue(u, v);
     pPosition->UpdateUI();
     ParametersChanged();

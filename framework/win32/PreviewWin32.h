@@ -91,6 +91,10 @@ private:
     void OnInterfaceLeftButtonUp();
     void OnInterfaceRightButtonUp(int x, int y);
     void EndColorPick();
+    pfParameterRGB* SwatchAt(int x, int y) const;
+    pfParameterUIAngleWin32* DialAt(int x, int y) const;
+    void RecordUndoStep(pfParameter& parameter);
+    void TurnDial(int x, int y);
 
     pfParameterUIWin32* FindBinding(int nId) const;
 

@@ -302,6 +302,34 @@ def run_dialog(session, directory, steps, args, name="script.txt", timeout=300):
     return DialogRun(result)
 
 
+class DialogTestCase:
+    """Mixed into a unittest.TestCase: one Wine session and work folder for
+    the class, no remembered settings before each test, and an image of
+    IMAGE_SIZE pixels at cls.image."""
+
+    IMAGE_SIZE = (64, 48)
+
+    @classmethod
+    def setUpClass(cls):
+        args, _ = parse_args()
+        cls.wine = WineSession(args.win64).__enter__()
+        cls.dir = temp_dir("corvane-%s-" % cls.__name__.lower())
+        cls.image = os.path.join(cls.dir, "image.png")
+        width, height = cls.IMAGE_SIZE
+        rows = [[(x * 5 + y * 3 + c * 70) % 256 for x in range(width) for c in range(3)] for y in range(height)]
+        write_png(cls.image, width, height, rows)
+
+    @classmethod
+    def tearDownClass(cls):
+        cls.wine.__exit__(None, None, None)
+
+    def setUp(self):
+        clear_settings(self.wine)
+
+    def path(self, name):
+        return os.path.join(self.dir, name)
+
+
 def clear_settings(session):
     """Forgets every remembered setting: positions, presets path, last used."""
     session.reg("delete", SETTINGS_KEY, "/f")

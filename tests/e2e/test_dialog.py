@@ -40,22 +40,11 @@ def picture_area(capture, width, height):
     return [row[x0 * channels:(x0 + width) * channels] for row in rows[y0:y0 + height]]
 
 
-class Dialog(unittest.TestCase):
+class Dialog(hostlib.DialogTestCase, unittest.TestCase):
     @classmethod
     def setUpClass(cls):
-        cls.wine = hostlib.WineSession(ARGS.win64).__enter__()
-        cls.dir = hostlib.temp_dir("corvane-dialog-")
+        super().setUpClass()
         cls.small = gradient(os.path.join(cls.dir, "small.png"), 160, 120)
-
-    @classmethod
-    def tearDownClass(cls):
-        cls.wine.__exit__(None, None, None)
-
-    def setUp(self):
-        hostlib.clear_settings(self.wine)
-
-    def path(self, name):
-        return os.path.join(self.dir, name)
 
     def run_dialog(self, steps, *args, **kw):
         return hostlib.run_dialog(self.wine, self.dir, steps, list(args), **kw)

@@ -14,7 +14,6 @@ import unittest
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 import hostlib  # noqa: E402
 
-ARGS, _ = hostlib.parse_args()
 W = hostlib.windows_path
 
 # Control ids of the interface dialog.
@@ -37,29 +36,17 @@ def recorded(path):
     return values
 
 
-class Controls(unittest.TestCase):
+class Controls(hostlib.DialogTestCase, unittest.TestCase):
+    IMAGE_SIZE = (120, 90)
+
     @classmethod
     def setUpClass(cls):
-        cls.wine = hostlib.WineSession(ARGS.win64).__enter__()
-        cls.dir = hostlib.temp_dir("corvane-controls-")
-        cls.image = os.path.join(cls.dir, "image.png")
-        rows = [[(x * 5 + y * 3 + c * 70) % 256 for x in range(120) for c in range(3)] for y in range(90)]
-        hostlib.write_png(cls.image, 120, 90, rows)
+        super().setUpClass()
         hostlib.clear_settings(cls.wine)
         probe = hostlib.run_dialog(cls.wine, cls.dir, ["rect interface %d" % SWATCH, "rect interface %d" % INNER_X1[0],
                                                        "cancel"], [W(cls.image)])
         cls.swatch = probe.rect("interface", SWATCH)
         cls.dial = probe.rect("interface", INNER_X1[0])
-
-    @classmethod
-    def tearDownClass(cls):
-        cls.wine.__exit__(None, None, None)
-
-    def setUp(self):
-        hostlib.clear_settings(self.wine)
-
-    def path(self, name):
-        return os.path.join(self.dir, name)
 
     def run_dialog(self, steps, *args):
         """Runs the steps, presses OK and returns the run and the recorded values."""

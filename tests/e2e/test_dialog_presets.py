@@ -13,7 +13,6 @@ import unittest
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 import hostlib  # noqa: E402
 
-ARGS, _ = hostlib.parse_args()
 W = hostlib.windows_path
 
 LIST, SAVE, DELETE, OPEN, UNDO = 1001, 1002, 1003, 1015, 1009
@@ -43,25 +42,7 @@ def save_as(name, answer=None):
     return steps
 
 
-class Presets(unittest.TestCase):
-    @classmethod
-    def setUpClass(cls):
-        cls.wine = hostlib.WineSession(ARGS.win64).__enter__()
-        cls.dir = hostlib.temp_dir("corvane-presets-")
-        cls.image = os.path.join(cls.dir, "image.png")
-        rows = [[(x * 5 + y * 3 + c * 70) % 256 for x in range(64) for c in range(3)] for y in range(48)]
-        hostlib.write_png(cls.image, 64, 48, rows)
-
-    @classmethod
-    def tearDownClass(cls):
-        cls.wine.__exit__(None, None, None)
-
-    def setUp(self):
-        hostlib.clear_settings(self.wine)
-
-    def path(self, name):
-        return os.path.join(self.dir, name)
-
+class Presets(hostlib.DialogTestCase, unittest.TestCase):
     def run_dialog(self, steps, *args):
         return hostlib.run_dialog(self.wine, self.dir, steps, list(args) + [W(self.image)])
 
