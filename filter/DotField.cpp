@@ -100,7 +100,8 @@ void ClearField(const FieldView& field, pfWorkerTeam* pTeam)
 
 void DepositDot(const FieldView& field, double px, double py, double fIntensity, bool bAntialias)
 {
-    const DotLanding landing = bAntialias ? LandDot<true>(field.nWidth, field.nHeight, px, py, fIntensity)
-                                          : LandDot<false>(field.nWidth, field.nHeight, px, py, fIntensity);
-    AddLanding(field, landing);
+    if (bAntialias)
+        AddDot<true>(field, px, py, fIntensity);
+    else
+        AddDot<false>(field, px, py, fIntensity);
 }

@@ -1,7 +1,8 @@
 #include "DotPath.h"
 
-#include "DotDeposit.h"
 #include "PortableMath.h"
+
+#include <algorithm>
 
 
 namespace {
@@ -85,18 +86,33 @@ uint64_t DotPath::Skip(DotCursor& cursor, uint64_t nDots) const
     return nPassed;
 }
 
-void DotPath::Place(DotCursor& cursor, uint64_t nDots, double* px, double* py, const FieldView& field) const
+void DotPath::Place(DotCursor& cursor, uint64_t nDots, double* px, double* py) const
 {
-    const DotFieldSettings& s = m_Settings;
-    for (uint64_t n = 0; n < nDots; ++n) {
+    // Copies in locals: the stores to px and py could alias the members and
+    // the cursor, which would then be reread for every dot.
+    const double ax1 = m_ax1, ax2 = m_ax2, ay1 = m_ay1, ay2 = m_ay2, cx = m_cx, cy = m_cy;
+    const double dx1 = m_dx1, dx2 = m_dx2, dy1 = m_dy1, dy2 = m_dy2;
+    const double ox1 = m_Settings.fOffsetX1, ox2 = m_Settings.fOffsetX2;
+    const double oy1 = m_Settings.fOffsetY1, oy2 = m_Settings.fOffsetY2;
+    uint64_t n = 0;
+    while (n < nDots) {
         Normalize(cursor);
-        cursor.phx1 += m_dx1;
-        cursor.phy1 += m_dy1;
-        cursor.phx2 += m_dx2;
-        cursor.phy2 += m_dy2;
-        ++cursor.nPlaced;
-        px[n] = m_ax1 * PortableSin(cursor.phx1 + s.fOffsetX1) + m_ax2 * PortableSin(cursor.phx2 + s.fOffsetX2) + m_cx;
-        py[n] = m_ay1 * PortableCos(cursor.phy1 + s.fOffsetY1) + m_ay2 * PortableCos(cursor.phy2 + s.fOffsetY2) + m_cy;
-        PrefetchDot(field, px[n], py[n]);
+        const uint64_t nTake = std::min(nDots - n, m_nInner - cursor.nPlaced);
+        if (nTake == 0)
+            break;
+        double phx1 = cursor.phx1, phx2 = cursor.phx2, phy1 = cursor.phy1, phy2 = cursor.phy2;
+        for (const uint64_t nEnd = n + nTake; n < nEnd; ++n) {
+            phx1 += dx1;
+            phy1 += dy1;
+            phx2 += dx2;
+            phy2 += dy2;
+            px[n] = ax1 * PortableSin(phx1 + ox1) + ax2 * PortableSin(phx2 + ox2) + cx;
+            py[n] = ay1 * PortableCos(phy1 + oy1) + ay2 * PortableCos(phy2 + oy2) + cy;
+        }
+        cursor.phx1 = phx1;
+        cursor.phx2 = phx2;
+        cursor.phy1 = phy1;
+        cursor.phy2 = phy2;
+        cursor.nPlaced += nTake;
     }
 }

@@ -27,10 +27,8 @@ public:
     uint64_t Skip(DotCursor& cursor, uint64_t nDots) const;
 
     // Positions of the next nDots dots (as many as Skip passed from the same
-    // cursor), exactly as one pass over the sequence computes them. Each
-    // dot's place in the field is asked for from memory as soon as it is
-    // known, so that it has arrived when the dot is added.
-    void Place(DotCursor& cursor, uint64_t nDots, double* px, double* py, const FieldView& field) const;
+    // cursor), exactly as one pass over the sequence computes them.
+    void Place(DotCursor& cursor, uint64_t nDots, double* px, double* py) const;
 
 private:
     DotCursor StepStart(int64_t nStep) const;

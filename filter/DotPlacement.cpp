@@ -6,7 +6,7 @@
 // makes the interruption checks and progress reports that a single pass
 // would have made over that stretch, in the same order.
 // The field's lines are mostly not in the cache when a dot reaches them:
-// they are asked for a few dots ahead.
+// they are asked for a chunk of dots ahead.
 #include "DotField.h"
 
 #include "DotDeposit.h"
@@ -22,6 +22,10 @@ namespace {
 
 // Dots per round: the checks of a round follow within a round or two.
 constexpr uint64_t kRoundDots = 65536;
+
+// Positions computed before they are added: a chunk of field lines asked
+// for at once.
+constexpr uint32_t kChunkDots = kPrefetchDots;
 
 constexpr int32_t kMaxMembers = 64;
 
@@ -65,15 +69,13 @@ public:
 
     bool IsReady() const { return m_pOwnerOfRow != nullptr; }
 
-    // Adds dots [nFrom, nTo) whose places were asked for when they were
-    // computed.
-    void DepositInOrder(const double* px, const double* py, uint32_t nFrom, uint32_t nTo) const
+    // Adds dots [0, nDots) in order.
+    void DepositInOrder(const double* px, const double* py, uint32_t nDots) const
     {
-        for (uint32_t n = nFrom; n < nTo; ++n)
-            if (m_bAntialias)
-                AddLanding(m_Field, LandDot<true>(m_Field.nWidth, m_Field.nHeight, px[n], py[n], m_fIntensity));
-            else
-                AddLanding(m_Field, LandDot<false>(m_Field.nWidth, m_Field.nHeight, px[n], py[n], m_fIntensity));
+        if (m_bAntialias)
+            AddDots<true>(m_Field, px, py, nDots, m_fIntensity);
+        else
+            AddDots<false>(m_Field, px, py, nDots, m_fIntensity);
     }
 
     // Member nMember's part of adding dots [0, nDots): what falls in its rows.
@@ -81,10 +83,11 @@ public:
     {
         if (nMember >= m_nMembers)
             return;
+        const auto owns = [this, nMember](int32_t y) { return m_pOwnerOfRow[y] == nMember; };
         if (m_bAntialias)
-            DepositOwnRows<true>(uint8_t(nMember), px, py, nDots);
+            AddDots<true>(m_Field, px, py, nDots, m_fIntensity, owns);
         else
-            DepositOwnRows<false>(uint8_t(nMember), px, py, nDots);
+            AddDots<false>(m_Field, px, py, nDots, m_fIntensity, owns);
     }
 
 private:
@@ -98,17 +101,6 @@ private:
         return int32_t(std::max<int64_t>(1, std::min(nFit, nShare)));
     }
 
-    template <bool bAntialias>
-    void DepositOwnRows(uint8_t nMember, const double* px, const double* py, uint32_t nDots) const
-    {
-        const auto owns = [this, nMember](int32_t y) { return m_pOwnerOfRow[y] == nMember; };
-        int32_t y0 = 0, y1 = 0;
-        for (uint32_t n = 0; n < nDots; ++n)
-            if (DotRows<bAntialias>(m_Field.nWidth, m_Field.nHeight, px[n], py[n], y0, y1) && (owns(y0) || owns(y1)))
-                AddLanding(m_Field, LandDot<bAntialias>(m_Field.nWidth, m_Field.nHeight, px[n], py[n], m_fIntensity),
-                           owns);
-    }
-
     const FieldView m_Field;
     const bool m_bAntialias;
     const double m_fIntensity;
@@ -116,22 +108,15 @@ private:
     const std::unique_ptr<uint8_t[]> m_pOwnerOfRow;
 };
 
-// One thread computes a chunk of positions, asking for each dot's place in
-// the field as it goes, and adds the chunk before once this one is done: the
-// field's lines have come meanwhile.
+// One thread: a chunk of positions computed, then its dots added.
 void PlaceAndDepositInOrder(const DotPath& path, DotCursor cursor, uint32_t nDots, double* px, double* py,
-                            const FieldView& field, const RoundDeposit& deposit)
+                            const RoundDeposit& deposit)
 {
-    constexpr uint32_t kChunk = 64;
-    uint32_t nAdded = 0, nPlaced = 0;
-    while (nPlaced < nDots) {
-        const uint32_t nChunk = std::min(kChunk, nDots - nPlaced);
-        path.Place(cursor, nChunk, px + nPlaced, py + nPlaced, field);
-        deposit.DepositInOrder(px, py, nAdded, nPlaced);
-        nAdded = nPlaced;
-        nPlaced += nChunk;
+    for (uint32_t nDone = 0; nDone < nDots; nDone += kChunkDots) {
+        const uint32_t nChunk = std::min(kChunkDots, nDots - nDone);
+        path.Place(cursor, nChunk, px, py);
+        deposit.DepositInOrder(px, py, nChunk);
     }
-    deposit.DepositInOrder(px, py, nAdded, nPlaced);
 }
 
 // The positions of one round and the part of the sequence they cover.
@@ -145,14 +130,14 @@ struct Round {
 };
 
 // One thread: every round placed and added in order, then its checks.
-int16_t PlaceAlone(const DotPath& path, const FieldView& field, const RoundDeposit& deposit, Round& round,
+int16_t PlaceAlone(const DotPath& path, const RoundDeposit& deposit, Round& round,
                    const SynthesisProgress& progress, const FilterRecord* pFilterRecord)
 {
     DotCursor cursor = path.Start();
     while (!path.AtEnd(cursor)) {
         const DotCursor start = cursor;
         round.plan = PlanRound(path, cursor, 1);
-        PlaceAndDepositInOrder(path, start, uint32_t(round.plan.offsets[1]), round.px(), round.py(), field, deposit);
+        PlaceAndDepositInOrder(path, start, uint32_t(round.plan.offsets[1]), round.px(), round.py(), deposit);
         if (const int16_t nResult = ReplayChecks(start, cursor, path.GetDotsPerStep(), progress, pFilterRecord))
             return nResult;
     }
@@ -161,7 +146,7 @@ int16_t PlaceAlone(const DotPath& path, const FieldView& field, const RoundDepos
 
 // A team: while its members place the dots of one round, each shares its
 // own rows of the round before into the field; one fork and join a round.
-int16_t PlaceAsTeam(const DotPath& path, const FieldView& field, const RoundDeposit& deposit, Round (&rounds)[2],
+int16_t PlaceAsTeam(const DotPath& path, const RoundDeposit& deposit, Round (&rounds)[2],
                     pfWorkerTeam& team, const SynthesisProgress& progress, const FilterRecord* pFilterRecord)
 {
     DotCursor cursor = path.Start();
@@ -182,7 +167,7 @@ int16_t PlaceAsTeam(const DotPath& path, const FieldView& field, const RoundDepo
                 DotCursor start = pCurrent->plan.starts[size_t(m)];
                 const uint64_t nOffset = pCurrent->plan.offsets[size_t(m)];
                 path.Place(start, pCurrent->plan.offsets[size_t(m) + 1] - nOffset, pCurrent->px() + nOffset,
-                           pCurrent->py() + nOffset, field);
+                           pCurrent->py() + nOffset);
             }
             if (pPrevious)
                 deposit.DepositOwnRows(m, pPrevious->px(), pPrevious->py(), pPrevious->nDots);
@@ -211,8 +196,8 @@ int16_t PlaceDots(const FieldView& field, const DotFieldSettings& settings, cons
     if (!deposit.IsReady() || !rounds[0].pPositions)
         return memFullErr;
     if (nMembers == 1)
-        return PlaceAlone(path, field, deposit, rounds[0], progress, pFilterRecord);
+        return PlaceAlone(path, deposit, rounds[0], progress, pFilterRecord);
     if (!rounds[1].pPositions)
         return memFullErr;
-    return PlaceAsTeam(path, field, deposit, rounds, *pTeam, progress, pFilterRecord);
+    return PlaceAsTeam(path, deposit, rounds, *pTeam, progress, pFilterRecord);
 }
