@@ -8,14 +8,26 @@
 #include <cstdlib>
 #include <memory>
 
+// Frees a render's block, or keeps a preview's field for the next preview
+// render when nKeepCount (its floats) is set.
 struct pfFreeMemory {
-    void operator()(void* p) const { std::free(p); }
+    uint64_t nKeepCount = 0;
+    void operator()(float* p) const;
 };
 using pfRenderFloats = std::unique_ptr<float[], pfFreeMemory>;
 
 // Floats cleared to 0, or null when they cannot be had. Large blocks come
 // from the system already cleared, so a fresh field costs no clearing pass.
 pfRenderFloats AllocateRenderFloats(uint64_t nCount);
+
+// The dot field. A preview's field is kept when its render ends and cleared
+// for the next preview render of the same size: taking fresh pages from the
+// system costs a quarter of a preview render in page faults. Any other
+// request gives the kept field back first.
+pfRenderFloats AllocateFieldFloats(uint64_t nCount, bool bPreview);
+
+// Gives the kept preview field back to the system (the dialog has closed).
+void ReleaseKeptRenderMemory();
 
 // Requests above this many bytes fail as if memory were exhausted; lets the
 // tests reach the out-of-memory paths. Returns the previous limit.

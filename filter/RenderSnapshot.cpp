@@ -1,6 +1,7 @@
 #include "RenderSnapshot.h"
 
 #include "FilterCorvane.h"
+#include "RenderInterrupt.h"
 #include "RenderThreads.h"
 
 pfRenderSnapshot TakeRenderSnapshot(const pfFilterCorvane& filter)
@@ -30,5 +31,6 @@ pfRenderSnapshot TakeRenderSnapshot(const pfFilterCorvane& filter)
     snapshot.fOuterAngleY2 = filter.m_OuterAngleY2.GetValue();
     snapshot.nRenderPass = filter.GetRenderPass();
     snapshot.nThreads = RenderThreadCount();
+    snapshot.bPreview = g_nRenderStartTick != 0;
     return snapshot;
 }

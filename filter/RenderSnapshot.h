@@ -25,6 +25,9 @@ struct pfRenderSnapshot {
     int32_t nRenderPass = 0;
     // Threads the render may use, the calling thread included.
     int32_t nThreads = 1;
+    // A render for the dialog's preview: the artist waits on it, and the
+    // next one follows with the same size.
+    bool bPreview = false;
 };
 
 pfRenderSnapshot TakeRenderSnapshot(const pfFilterCorvane& filter);

@@ -19,12 +19,13 @@
 #include <cstdint>
 
 // Threads for a render of nPixels: as many as the snapshot allows, but no
-// more than the work keeps busy (a small preview is not worth a thread
-// start per processor).
+// more than the work repays. A preview waits on every thread start while
+// the artist watches: under Wine a 4000 x 3000 picture's fitted preview
+// (800 x 600) paints sooner on one thread than on two.
 inline int32_t TeamSizeFor(const pfRenderSnapshot& snapshot, int64_t nPixels)
 {
-    constexpr int64_t kMinPixelsPerThread = 1024;
-    return int32_t(std::max<int64_t>(1, std::min<int64_t>(snapshot.nThreads, nPixels / kMinPixelsPerThread)));
+    const int64_t nPixelsPerThread = snapshot.bPreview ? int64_t(1) << 20 : 1024;
+    return int32_t(std::max<int64_t>(1, std::min<int64_t>(snapshot.nThreads, nPixels / nPixelsPerThread)));
 }
 
 // The whole render of one format: synthesis into a field of the output's
@@ -38,8 +39,7 @@ int16_t Render(const pfRenderSnapshot& snapshot, PixelView in, PixelView out, Pi
     int16_t nResult = noErr;
     const int32_t nWidth = out.nWidth, nHeight = out.nHeight;
     const DotFieldSettings settings = MakeDotFieldSettings(snapshot, nWidth, nHeight, nScaleX, nScaleY);
-    // Freshly allocated, the field is clear already.
-    const pfRenderFloats pField = AllocateRenderFloats(uint64_t(nWidth) * uint64_t(nHeight));
+    const pfRenderFloats pField = AllocateFieldFloats(uint64_t(nWidth) * uint64_t(nHeight), snapshot.bPreview);
     if (!pField) {
         nResult = memFullErr;
     } else {

@@ -8,6 +8,7 @@
 #include "framework/ParameterUIWin32.h"
 #include "framework/Trace.h"
 #include "filter/RenderInterrupt.h"
+#include "filter/RenderMemory.h"
 #include "resources/resource.h"
 
 #include <commctrl.h>
@@ -92,6 +93,7 @@ bool pfPreviewWin32::Show(pfFilter* pFilter, FilterRecord* pFilterRecord, std::v
         DestroyWindows();
     }
     g_nRenderStartTick = 0;
+    ReleaseKeptRenderMemory();
     if (bAccepted)
         WriteLastUsedSettings();
     g_pPreview = nullptr;

@@ -318,6 +318,24 @@ TEST(RenderDriver, MissingMemoryForFieldOrTableGivesOutOfMemory)
     EXPECT_EQ(image.out, std::vector<uint8_t>(image.out.size(), 0xEE));
 }
 
+TEST(RenderDriver, APreviewOnTheFieldKeptFromTheLastPreviewDrawsAsOnAFreshOne)
+{
+    const auto render = [](const pfRenderSnapshot& snapshot) {
+        TestImage image(plugInModeRGBColor, 8, 40, 30, 3);
+        image.in.assign(image.in.size(), 90);
+        EXPECT_EQ(SelectRenderTemplate(snapshot, &image.record), noErr);
+        return image.out;
+    };
+    pfRenderSnapshot dense;
+    dense.fInnerDensity = dense.fOuterDensity = 2.0;
+    pfRenderSnapshot sparse;
+    const std::vector<uint8_t> fresh = render(sparse);
+    dense.bPreview = sparse.bPreview = true;
+    render(dense);
+    EXPECT_EQ(render(sparse), fresh);
+    ReleaseKeptRenderMemory();
+}
+
 TEST(RenderDriver, AHostAbortAfterTheFirstRowKeepsThatRow)
 {
     RenderControlReset reset;
