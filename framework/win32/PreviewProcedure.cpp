@@ -141,7 +141,7 @@ void pfPreviewWin32::PaintPreview(HDC hDC)
         if (!StretchDIBits(hDC, across.nStart, down.nStart, across.nShown, down.nShown, m_nScrollX, m_nScrollY,
                            int(across.nShown * fScale), int(down.nShown * fScale), m_pBits.bits.data(), &info,
                            DIB_RGB_COLORS, SRCCOPY))
-            PF_TRACE_WARNING_LINE("StretchDIBits failed. GetLastError(" << GetLastError() << ")");
+            PF_TRACE_WARNING_LINE("StretchDIBBits failed. GetLastError(" << GetLastError() << ")");
     } else {
         FillSolid(hDC, across.nStart, down.nStart, across.nStart + across.nShown, down.nStart + down.nShown, 0);
     }
