@@ -20,8 +20,10 @@
 
 namespace {
 
-// Dots per round: the checks of a round follow within a round or two.
-constexpr uint64_t kRoundDots = 65536;
+// Dots per round: the checks of a round follow within a round or two, and
+// a team stays busy in a synthesis of a few hundred thousand dots, whose
+// first round is only placed and whose last is only added.
+constexpr uint64_t kRoundDots = 16384;
 
 // Positions computed before they are added: a chunk of field lines asked
 // for at once.

@@ -1,3 +1,4 @@
+#include "filter/DotDeposit.h"
 #include "filter/DotField.h"
 #include "filter/GammaTable.h"
 #include "filter/RenderInterrupt.h"
@@ -7,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstring>
 #include <numeric>
 #include <vector>
 
@@ -227,6 +229,57 @@ TEST(DotDeposit, AntialiasedDotsFoldBackAtTheBorderAndDropOutside)
     DepositDot(field.view, -0.4, 5.0, 1.0, true);
     DepositDot(field.view, 20.0, 5.0, 1.0, true);
     EXPECT_DOUBLE_EQ(field.Sum(), 2.0);
+}
+
+// Dots of every kind: inside, on pixel corners, in the last column and row,
+// past the edges, not a number; with the intensities of a real field.
+std::vector<std::pair<double, double>> DotsOfEveryKind()
+{
+    std::vector<std::pair<double, double>> dots;
+    for (int i = 0; i < 2000; ++i)
+        dots.emplace_back(std::fmod(i * 7.31, 21.0) - 0.5, std::fmod(i * 3.17, 11.0) - 0.5);
+    for (double x : {0.0, 5.0, 19.0, 19.5, 20.0})
+        for (double y : {0.0, 4.0, 9.0, 9.25, 10.0})
+            dots.emplace_back(x, y);
+    dots.emplace_back(NAN, 3.0);
+    dots.emplace_back(1e300, -1e300);
+    return dots;
+}
+
+TEST(DotDeposit, ARunOfDotsAddsTheSameBitsAsOneAtATimeAndAsTheSumsWritten)
+{
+    const auto dots = DotsOfEveryKind();
+    std::vector<double> px, py;
+    for (const auto& [x, y] : dots) {
+        px.push_back(x);
+        py.push_back(y);
+    }
+    // Negative intensities too: a sum can underflow to a negative zero.
+    for (const double fIntensity : {0.37, -1e-50}) {
+        Field oneByOne(20, 10), run(20, 10), shared(20, 10), written(20, 10);
+        for (const auto& [x, y] : dots) {
+            DepositDot(oneByOne.view, x, y, fIntensity, true);
+            // The four sums as written out, for the dots strictly inside.
+            const int ix = int(x), iy = int(y);
+            if (x > 0 && y > 0 && x < 19 && y < 9 && x != ix && y != iy) {
+                const double kx = 1 - (x - ix), ky = 1 - (y - iy);
+                float* p = written.view.Row(iy) + ix;
+                p[0] = float(p[0] + fIntensity * kx * ky);
+                p[1] = float(p[1] + fIntensity * (1 - kx) * ky);
+                p[20] = float(p[20] + fIntensity * kx * (1 - ky));
+                p[21] = float(p[21] + fIntensity * (1 - ky) * (1 - kx));
+            } else {
+                DepositDot(written.view, x, y, fIntensity, true);
+            }
+        }
+        AddDots<true>(run.view, px.data(), py.data(), uint32_t(px.size()), fIntensity);
+        for (const int32_t nOwner : {0, 1})
+            AddDots<true>(shared.view, px.data(), py.data(), uint32_t(px.size()), fIntensity,
+                          [nOwner](int32_t y) { return y % 2 == nOwner; });
+        EXPECT_EQ(std::memcmp(run.values.data(), oneByOne.values.data(), run.values.size() * sizeof(float)), 0);
+        EXPECT_EQ(std::memcmp(shared.values.data(), oneByOne.values.data(), run.values.size() * sizeof(float)), 0);
+        EXPECT_EQ(std::memcmp(written.values.data(), oneByOne.values.data(), run.values.size() * sizeof(float)), 0);
+    }
 }
 
 TEST(GammaTable, RunsFromZeroToOne)
