@@ -1,6 +1,7 @@
 // The dot synthesis of a 6000 x 4000 final render per dot, on one thread
 // and on all, next to its sine and cosine evaluations alone (four per dot,
-// on one thread) timed in the same iteration. The dots are placed into a
+// on one thread, and shared by the team: what the machine's cores give to
+// computing alone) timed in the same iteration. The dots are placed into a
 // clear field, as in a render (whose fresh field comes clear from the
 // system); clearing a used field is timed apart, per pixel.
 #include "BenchSupport.h"
@@ -19,15 +20,16 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-// The four evaluations of every dot, with the synthesis's phases.
-double SinesAndCosines(const DotFieldSettings& s)
+// The four evaluations of every dot, with the synthesis's phases; member
+// nMember of nMembers takes every nMembers-th outer step.
+double SinesAndCosines(const DotFieldSettings& s, int32_t nMember = 0, int32_t nMembers = 1)
 {
     const DotCounts counts = ComputeDotCounts(s);
     const uint64_t nInner = uint64_t(counts.fInner);
     const double dx1 = s.fInnerAngleX1 / counts.fInner, dx2 = s.fInnerAngleX2 / counts.fInner;
     const double dy1 = s.fInnerAngleY1 / counts.fInner, dy2 = s.fInnerAngleY2 / counts.fInner;
     double fSum = 0;
-    for (int64_t j = 0; double(j) < counts.fOuter; ++j) {
+    for (int64_t j = nMember; double(j) < counts.fOuter; j += nMembers) {
         const double t = (double(j) + 0.5) / counts.fOuter;
         double phx1 = t * s.fOuterAngleX1, phx2 = t * s.fOuterAngleX2;
         double phy1 = t * s.fOuterAngleY1 + t * s.fOuterAngleY2, phy2 = 0;
@@ -54,8 +56,14 @@ void Synthesis(benchmark::State& state)
     const FilterRecord record = bench::HostRecord();
     pfWorkerTeam team(nThreads);
 
-    double fSynthesis = 0, fSines = 0, fClear = 0;
+    double fSynthesis = 0, fSines = 0, fSharedSines = 0, fClear = 0;
     for (auto _ : state) {
+        const auto tShared = Clock::now();
+        if (nThreads > 1) {
+            std::vector<double> sums(size_t(team.GetSize()));
+            team.Run([&](int32_t m) { sums[size_t(m)] = SinesAndCosines(settings, m, team.GetSize()); });
+            benchmark::DoNotOptimize(sums.data());
+        }
         const auto t0 = Clock::now();
         benchmark::DoNotOptimize(SinesAndCosines(settings));
         const auto t1 = Clock::now();
@@ -65,6 +73,7 @@ void Synthesis(benchmark::State& state)
         benchmark::DoNotOptimize(PlaceDots(view, settings, &record, &team));
         benchmark::ClobberMemory();
         const auto t3 = Clock::now();
+        fSharedSines += std::chrono::duration<double>(t0 - tShared).count();
         fSines += std::chrono::duration<double>(t1 - t0).count();
         fClear += std::chrono::duration<double>(t2 - t1).count();
         const double fRun = std::chrono::duration<double>(t3 - t2).count();
@@ -76,6 +85,8 @@ void Synthesis(benchmark::State& state)
     state.counters["ns/dot"] = fSynthesis / fDots * 1e9;
     state.counters["sincos ns/dot"] = fSines / fDots * 1e9;
     state.counters["synthesis/sincos"] = fSynthesis / fSines;
+    if (nThreads > 1)
+        state.counters["shared sincos/sincos"] = fSharedSines / fSines;
     state.counters["clear ns/px"] = fClear / (double(bench::kWidth) * bench::kHeight * double(state.iterations())) * 1e9;
     state.counters["threads"] = nThreads;
 }

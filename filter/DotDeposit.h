@@ -122,17 +122,21 @@ inline void PrefetchForWrite([[maybe_unused]] const float* p)
 #endif
 }
 
-// An antialiased dot strictly inside, as the first pass over a chunk finds
-// it; iy < 0 leaves the dot to AddDot.
+// A dot of a chunk as the first pass leaves it for the second: strictly
+// inside, with the rows of its own to add to (bit 0 its pixel's row, bit 1
+// the next), or (iy < 0) left to AddDot.
 struct InsideDot {
     double kx, ky;
     int32_t ix, iy;
+    uint32_t n, nRows;
 };
 
 // Antialiased dots a chunk at a time: the first pass tells the dots
-// strictly inside from the rest, works out where they fall and asks for
-// their lines; the second adds them in order, once the lines are on their
-// way.
+// strictly inside from the rest, works out where they fall, asks for their
+// lines and keeps only those that add to rows owned; the second adds them
+// in order, once the lines are on their way. Whether a row is owned is
+// settled without branches: it follows no pattern the branch predictor
+// could learn, and guessing wrong would cost more than the whole dot.
 template <typename OwnsRow>
 inline void AddAntialiasedDots(const FieldView& field, const double* px, const double* py, uint32_t nDots,
                                double fIntensity, OwnsRow owns)
@@ -141,29 +145,42 @@ inline void AddAntialiasedDots(const FieldView& field, const double* px, const d
     InsideDot dots[kPrefetchDots];
     for (uint32_t nFrom = 0; nFrom < nDots; nFrom += kPrefetchDots) {
         const uint32_t nCount = nDots - nFrom < kPrefetchDots ? nDots - nFrom : kPrefetchDots;
-        for (uint32_t n = 0; n < nCount; ++n) {
-            InsideDot& dot = dots[n];
+        uint32_t nKept = 0;
+        for (uint32_t n = nFrom; n < nFrom + nCount; ++n) {
+            InsideDot& dot = dots[nKept];
+            dot.n = n;
             dot.iy = -1;
-            const double x = px[nFrom + n], y = py[nFrom + n];
-            if (!(x > 0 && x < fLastX && y > 0 && y < fLastY))
+            const double x = px[n], y = py[n];
+            if (!(x > 0 && x < fLastX && y > 0 && y < fLastY)) {
+                ++nKept;
                 continue;
+            }
             const int32_t ix = int32_t(x), iy = int32_t(y);
             const double fx = x - ix, fy = y - iy;
-            if (!(fx > 0 && fy > 0))
+            if (!(fx > 0 && fy > 0)) {
+                ++nKept;
                 continue;
-            dot = {1 - fx, 1 - fy, ix, iy};
+            }
+            const uint32_t nRows = uint32_t(owns(iy)) | uint32_t(owns(iy + 1)) << 1;
+            dot = {1 - fx, 1 - fy, ix, iy, n, nRows};
+            // Lines of rows not owned are not asked for: the dot's own entry
+            // stands in for them.
             const float* p = field.Row(iy) + ix;
-            if (owns(iy))
-                PrefetchForWrite(p);
-            if (owns(iy + 1))
-                PrefetchForWrite(p + field.nWidth);
+            const float* pNowhere = reinterpret_cast<const float*>(&dot);
+            PrefetchForWrite(nRows & 1 ? p : pNowhere);
+            PrefetchForWrite(nRows & 2 ? p + field.nWidth : pNowhere);
+            nKept += nRows != 0;
         }
-        for (uint32_t n = 0; n < nCount; ++n) {
-            const InsideDot& dot = dots[n];
-            if (dot.iy >= 0)
-                AddInsideDot(field, dot.ix, dot.iy, dot.kx, dot.ky, fIntensity, owns);
-            else
-                AddDot<true>(field, px[nFrom + n], py[nFrom + n], fIntensity, owns);
+        for (uint32_t k = 0; k < nKept; ++k) {
+            const InsideDot& dot = dots[k];
+            if (dot.iy >= 0) {
+                const uint32_t nRows = dot.nRows;
+                const int32_t iy = dot.iy;
+                AddInsideDot(field, dot.ix, iy, dot.kx, dot.ky, fIntensity,
+                             [nRows, iy](int32_t y) { return ((y == iy ? 1u : 2u) & nRows) != 0; });
+            } else {
+                AddDot<true>(field, px[dot.n], py[dot.n], fIntensity, owns);
+            }
         }
     }
 }
