@@ -3,6 +3,7 @@
 #include "PortableMath.h"
 
 #include <algorithm>
+#include <new>
 
 
 namespace {
@@ -34,6 +35,25 @@ DotPath::DotPath(const DotFieldSettings& settings, int32_t nWidth, int32_t nHeig
     m_dx2 = settings.fInnerAngleX2 / counts.fInner;
     m_dy1 = settings.fInnerAngleY1 / counts.fInner;
     m_dy2 = settings.fInnerAngleY2 / counts.fInner;
+    MakeSecondVerticalTerms();
+}
+
+void DotPath::MakeSecondVerticalTerms()
+{
+    // Half a megabyte at most: longer steps are few, and the values of a
+    // step are computed as often as they are used.
+    constexpr uint64_t kMaxDotsKept = uint64_t(1) << 16;
+    if (m_nInner == 0 || m_nInner > kMaxDotsKept || !(m_fOuter > 1))
+        return;
+    m_pSecondVertical.reset(new (std::nothrow) double[m_nInner]);
+    if (!m_pSecondVertical)
+        return;
+    const double dy2 = m_dy2, oy2 = m_Settings.fOffsetY2, ay2 = m_ay2;
+    double phy2 = StepStart(0).phy2;
+    for (uint64_t i = 0; i < m_nInner; ++i) {
+        phy2 += dy2;
+        m_pSecondVertical[i] = ay2 * PortableCos(phy2 + oy2);
+    }
 }
 
 DotCursor DotPath::StepStart(int64_t nStep) const
@@ -94,6 +114,7 @@ void DotPath::Place(DotCursor& cursor, uint64_t nDots, double* px, double* py) c
     const double dx1 = m_dx1, dx2 = m_dx2, dy1 = m_dy1, dy2 = m_dy2;
     const double ox1 = m_Settings.fOffsetX1, ox2 = m_Settings.fOffsetX2;
     const double oy1 = m_Settings.fOffsetY1, oy2 = m_Settings.fOffsetY2;
+    const double* const pSecondVertical = m_pSecondVertical.get();
     uint64_t n = 0;
     while (n < nDots) {
         Normalize(cursor);
@@ -101,13 +122,21 @@ void DotPath::Place(DotCursor& cursor, uint64_t nDots, double* px, double* py) c
         if (nTake == 0)
             break;
         double phx1 = cursor.phx1, phx2 = cursor.phx2, phy1 = cursor.phy1, phy2 = cursor.phy2;
-        for (const uint64_t nEnd = n + nTake; n < nEnd; ++n) {
-            phx1 += dx1;
-            phy1 += dy1;
-            phx2 += dx2;
-            phy2 += dy2;
-            px[n] = ax1 * PortableSin(phx1 + ox1) + ax2 * PortableSin(phx2 + ox2) + cx;
-            py[n] = ay1 * PortableCos(phy1 + oy1) + ay2 * PortableCos(phy2 + oy2) + cy;
+        const auto placeRun = [&](auto secondVertical) {
+            for (const uint64_t nEnd = n + nTake; n < nEnd; ++n) {
+                phx1 += dx1;
+                phy1 += dy1;
+                phx2 += dx2;
+                phy2 += dy2;
+                px[n] = ax1 * PortableSin(phx1 + ox1) + ax2 * PortableSin(phx2 + ox2) + cx;
+                py[n] = ay1 * PortableCos(phy1 + oy1) + secondVertical(phy2) + cy;
+            }
+        };
+        if (pSecondVertical) {
+            const double* pTerm = pSecondVertical + cursor.nPlaced;
+            placeRun([&pTerm](double) { return *pTerm++; });
+        } else {
+            placeRun([ay2, oy2](double phy2) { return ay2 * PortableCos(phy2 + oy2); });
         }
         cursor.phx1 = phx1;
         cursor.phx2 = phx2;

@@ -3,11 +3,15 @@
 // cursor can be moved over the sequence cheaply and the positions of any
 // stretch computed from it, so that stretches can be placed on different
 // threads and still give the very positions of one pass in order.
+// The second vertical term starts every step at phase 0 and advances by the
+// same additions: its values are the same in every step, and are computed
+// once.
 #pragma once
 
 #include "DotField.h"
 
 #include <cstdint>
+#include <memory>
 
 struct DotCursor {
     int64_t nStep = 0;     // outer step j
@@ -34,10 +38,14 @@ private:
     DotCursor StepStart(int64_t nStep) const;
     // A cursor at the end of its step moves to the next step's start.
     void Normalize(DotCursor& cursor) const;
+    void MakeSecondVerticalTerms();
 
     double m_ax1, m_ax2, m_ay1, m_ay2, m_cx, m_cy;
     double m_dx1, m_dx2, m_dy1, m_dy2;
     double m_fOuter;
     uint64_t m_nInner;
     const DotFieldSettings& m_Settings;
+    // ay2 * cos(phy2 + oy2) for each dot of a step; none for a single step,
+    // for steps too long to keep, or when memory is short.
+    std::unique_ptr<double[]> m_pSecondVertical;
 };

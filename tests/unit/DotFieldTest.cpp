@@ -1,6 +1,8 @@
 #include "filter/DotDeposit.h"
 #include "filter/DotField.h"
+#include "filter/DotPath.h"
 #include "filter/GammaTable.h"
+#include "filter/PortableMath.h"
 #include "filter/RenderInterrupt.h"
 
 #include "TestSupport.h"
@@ -185,6 +187,62 @@ TEST(DotSynthesis, OffsetsAlonePlaceEveryDotOnOnePoint)
     EXPECT_NEAR(smooth.At(125, 98), 2.0, 1e-6);
     for (int x = 120; x < 130; ++x)
         EXPECT_EQ(smooth.At(x, 97), 0.0f);
+}
+
+namespace {
+// The positions of every dot by the formula, one pass, four evaluations each.
+void PlaceByFormula(const DotFieldSettings& s, int32_t nWidth, int32_t nHeight, std::vector<double>& px,
+                    std::vector<double>& py)
+{
+    const DotCounts counts = ComputeDotCounts(s);
+    const double wx = s.fWeightX1X2 * 0.5 + 0.5, wy = s.fWeightY1Y2 * 0.5 + 0.5;
+    const double ax1 = nWidth * wx * 0.5 - 1, ax2 = nWidth * (1 - wx) * 0.5 - 1;
+    const double ay1 = nHeight * wy * 0.5 - 1, ay2 = nHeight * (1 - wy) * 0.5 - 1;
+    for (int64_t j = 0; double(j) < counts.fOuter; ++j) {
+        const double t = (double(j) + 0.5) / counts.fOuter;
+        double phx1 = t * s.fOuterAngleX1, phx2 = t * s.fOuterAngleX2;
+        double phy1 = t * s.fOuterAngleY1 + t * s.fOuterAngleY2, phy2 = 0;
+        for (int64_t i = 0; double(i + 1) <= counts.fInner; ++i) {
+            phx1 += s.fInnerAngleX1 / counts.fInner;
+            phy1 += s.fInnerAngleY1 / counts.fInner;
+            phx2 += s.fInnerAngleX2 / counts.fInner;
+            phy2 += s.fInnerAngleY2 / counts.fInner;
+            px.push_back(ax1 * PortableSin(phx1 + s.fOffsetX1) + ax2 * PortableSin(phx2 + s.fOffsetX2) +
+                         double(nWidth / 2));
+            py.push_back(ay1 * PortableCos(phy1 + s.fOffsetY1) + ay2 * PortableCos(phy2 + s.fOffsetY2) +
+                         double(nHeight / 2));
+        }
+    }
+}
+}  // namespace
+
+TEST(DotPath, StretchesOfAnyLengthPlaceTheDotsOfOnePassOfTheFormula)
+{
+    DotFieldSettings s = StillSettings(0.3);
+    s.fWeightX1X2 = 0.25;
+    s.fOffsetX1 = 0.1, s.fOffsetX2 = -2, s.fOffsetY1 = 0.7, s.fOffsetY2 = 5;
+    s.fInnerAngleX1 = 0.6, s.fInnerAngleX2 = 2.4, s.fInnerAngleY1 = 0.75, s.fInnerAngleY2 = 2.5;
+    s.fOuterAngleX1 = 4.3, s.fOuterAngleX2 = 6.2, s.fOuterAngleY1 = 0.75, s.fOuterAngleY2 = 1.85;
+    // Many short steps, one long step, and steps longer than the values kept.
+    for (const auto& densities : {std::make_pair(2.0, 0.1), std::make_pair(0.002, 100.0), std::make_pair(0.004, 140.0)}) {
+        s.fOuterDensity = densities.first;
+        s.fInnerDensity = densities.second;
+        std::vector<double> fx, fy;
+        PlaceByFormula(s, 3000, 2000, fx, fy);
+        const DotPath path(s, 3000, 2000, ComputeDotCounts(s));
+        std::vector<double> px(fx.size()), py(fy.size());
+        DotCursor cursor = path.Start();
+        for (size_t n = 0, nStretch = 1; n < px.size(); nStretch = nStretch * 3 + 1) {
+            DotCursor skipped = cursor;
+            const uint64_t nPassed = path.Skip(skipped, nStretch);
+            path.Place(cursor, nPassed, px.data() + n, py.data() + n);
+            n += nPassed;
+        }
+        EXPECT_TRUE(path.AtEnd(cursor));
+        ASSERT_GT(px.size(), 1000u);
+        EXPECT_EQ(0, std::memcmp(px.data(), fx.data(), px.size() * sizeof(double))) << densities.first;
+        EXPECT_EQ(0, std::memcmp(py.data(), fy.data(), py.size() * sizeof(double))) << densities.first;
+    }
 }
 
 TEST(DotDeposit, PlainDotsTruncateTowardZero)
