@@ -1,10 +1,11 @@
 // Placing the dots: round by round, the team computes the positions of a
-// stretch of the dot sequence, each member its own part; the dots are added
-// to the field in their order (the field's float sums depend on the order
-// at each pixel), by a team each member in its own rows while the next
-// round is being placed; after each round is added the calling thread
-// makes the interruption checks and progress reports that a single pass
-// would have made over that stretch, in the same order.
+// stretch of the dot sequence, chunk by chunk, each member taking the next
+// chunk as it comes free (the machine's processors need not run at one
+// speed); the dots are added to the field in their order (the field's float
+// sums depend on the order at each pixel) while the next round is being
+// placed; after each round is added the calling thread makes the
+// interruption checks and progress reports that a single pass would have
+// made over that stretch, in the same order.
 // The field's lines are mostly not in the cache when a dot reaches them:
 // they are asked for a chunk of dots ahead.
 #include "DotField.h"
@@ -15,6 +16,7 @@
 
 #include <algorithm>
 #include <array>
+#include <atomic>
 #include <memory>
 #include <new>
 
@@ -23,7 +25,7 @@ namespace {
 // Dots per round: the checks of a round follow within a round or two, and
 // a team stays busy in a synthesis of a few hundred thousand dots, whose
 // first round is only placed and whose last is only added.
-constexpr uint64_t kRoundDots = 16384;
+constexpr uint64_t kRoundDots = 8192;
 
 // Positions computed before they are added: a chunk of field lines asked
 // for at once.
@@ -31,31 +33,50 @@ constexpr uint32_t kChunkDots = kPrefetchDots;
 
 constexpr int32_t kMaxMembers = 64;
 
-// One round's share of every member: where its dots start, how many, and
-// where in the round's position buffer they go.
+// Dots a member places at a time: enough to make claiming a chunk cheap,
+// few enough to even out the members' finishing times. Short steps are
+// kept whole, so that planning a chunk skips whole steps instead of adding
+// up the phases of every dot.
+constexpr uint64_t kClaimDots = 1024;
+// A chunk of whole steps holds more than half of kClaimDots.
+constexpr int32_t kMaxChunks = int32_t(2 * kRoundDots / kClaimDots);
+
+// One round's chunks: where each starts and where in the round's position
+// buffer its dots go.
 struct RoundPlan {
-    std::array<DotCursor, kMaxMembers> starts;
-    std::array<uint64_t, kMaxMembers + 1> offsets{};
-    int32_t nMembers = 0;
+    std::array<DotCursor, kMaxChunks> starts;
+    std::array<uint64_t, kMaxChunks + 1> offsets{};
+    int32_t nChunks = 0;
+    uint64_t GetDots() const { return offsets[size_t(nChunks)]; }
 };
 
-RoundPlan PlanRound(const DotPath& path, DotCursor& cursor, int32_t nMembers)
+RoundPlan PlanRound(const DotPath& path, DotCursor& cursor)
 {
+    const uint64_t nInner = path.GetDotsPerStep();
+    const uint64_t nChunkDots = nInner <= kClaimDots ? kClaimDots / nInner * nInner : kClaimDots;
     RoundPlan plan;
-    plan.nMembers = std::min(nMembers, kMaxMembers);
-    for (int32_t m = 0; m < plan.nMembers; ++m) {
-        plan.starts[size_t(m)] = cursor;
-        const uint64_t nShare = kRoundDots * uint64_t(m + 1) / uint64_t(plan.nMembers) -
-                                kRoundDots * uint64_t(m) / uint64_t(plan.nMembers);
-        plan.offsets[size_t(m) + 1] = plan.offsets[size_t(m)] + path.Skip(cursor, nShare);
+    while (plan.nChunks < kMaxChunks && plan.GetDots() + nChunkDots <= kRoundDots && !path.AtEnd(cursor)) {
+        const size_t c = size_t(plan.nChunks++);
+        plan.starts[c] = cursor;
+        plan.offsets[c + 1] = plan.offsets[c] + path.Skip(cursor, nChunkDots);
     }
     return plan;
 }
 
+// Members of a team that add a round's dots while the others place the
+// next round: one thread adds dots about twice as fast as one places them,
+// so alone it keeps up with two more placing members, and adds each dot
+// once, where members sharing the adding by rows each go through all the
+// dots; larger teams share it.
+int32_t DepositingMembers(int32_t nMembers)
+{
+    return nMembers <= 3 ? 1 : nMembers;
+}
+
 // How a round's dots are added to the field: by one thread in order, or by
-// a team whose members each own every so many bands of rows (interleaved,
-// so that a pattern crowding some rows still shares out evenly) and go
-// through all the dots in order, adding what falls in their rows.
+// members that each own every so many bands of rows (interleaved, so that a
+// pattern crowding some rows still shares out evenly) and go through all
+// the dots in order, adding what falls in their rows.
 class RoundDeposit {
 public:
     RoundDeposit(const FieldView& field, const DotFieldSettings& settings, int32_t nMembers)
@@ -80,11 +101,17 @@ public:
             AddDots<false>(m_Field, px, py, nDots, m_fIntensity);
     }
 
-    // Member nMember's part of adding dots [0, nDots): what falls in its rows.
-    void DepositOwnRows(int32_t nMember, const double* px, const double* py, uint32_t nDots) const
+    // Member nMember's part of adding dots [0, nDots): all of them when it
+    // adds alone, what falls in its rows when it shares the adding, nothing
+    // when it does not add.
+    void DepositPart(int32_t nMember, const double* px, const double* py, uint32_t nDots) const
     {
         if (nMember >= m_nMembers)
             return;
+        if (m_nMembers == 1) {
+            DepositInOrder(px, py, nDots);
+            return;
+        }
         const auto owns = [this, nMember](int32_t y) { return m_pOwnerOfRow[y] == nMember; };
         if (m_bAntialias)
             AddDots<true>(m_Field, px, py, nDots, m_fIntensity, owns);
@@ -121,12 +148,13 @@ void PlaceAndDepositInOrder(const DotPath& path, DotCursor cursor, uint32_t nDot
     }
 }
 
-// The positions of one round and the part of the sequence they cover.
+// The positions of one round, the part of the sequence they cover, and the
+// next of its chunks to be placed.
 struct Round {
     std::unique_ptr<double[]> pPositions{new (std::nothrow) double[2 * kRoundDots]};
     RoundPlan plan;
     DotCursor start, end;
-    uint32_t nDots = 0;
+    std::atomic<int32_t> nNextChunk{0};
     double* px() const { return pPositions.get(); }
     double* py() const { return pPositions.get() + kRoundDots; }
 };
@@ -138,16 +166,28 @@ int16_t PlaceAlone(const DotPath& path, const RoundDeposit& deposit, Round& roun
     DotCursor cursor = path.Start();
     while (!path.AtEnd(cursor)) {
         const DotCursor start = cursor;
-        round.plan = PlanRound(path, cursor, 1);
-        PlaceAndDepositInOrder(path, start, uint32_t(round.plan.offsets[1]), round.px(), round.py(), deposit);
+        round.plan = PlanRound(path, cursor);
+        PlaceAndDepositInOrder(path, start, uint32_t(round.plan.GetDots()), round.px(), round.py(), deposit);
         if (const int16_t nResult = ReplayChecks(start, cursor, path.GetDotsPerStep(), progress, pFilterRecord))
             return nResult;
     }
     return noErr;
 }
 
-// A team: while its members place the dots of one round, each shares its
-// own rows of the round before into the field; one fork and join a round.
+// A member's part of placing a round: the next chunk left, until none is.
+void PlaceChunks(const DotPath& path, Round& round)
+{
+    for (int32_t c; (c = round.nNextChunk.fetch_add(1)) < round.plan.nChunks;) {
+        DotCursor start = round.plan.starts[size_t(c)];
+        const uint64_t nOffset = round.plan.offsets[size_t(c)];
+        path.Place(start, round.plan.offsets[size_t(c) + 1] - nOffset, round.px() + nOffset,
+                   round.py() + nOffset);
+    }
+}
+
+// A team: while its members place the dots of one round, those that add
+// dots add the round before to the field, then help placing; one fork and
+// join a round.
 int16_t PlaceAsTeam(const DotPath& path, const RoundDeposit& deposit, Round (&rounds)[2],
                     pfWorkerTeam& team, const SynthesisProgress& progress, const FilterRecord* pFilterRecord)
 {
@@ -158,21 +198,17 @@ int16_t PlaceAsTeam(const DotPath& path, const RoundDeposit& deposit, Round (&ro
         if (!path.AtEnd(cursor)) {
             pCurrent = &rounds[nRound % 2];
             pCurrent->start = cursor;
-            pCurrent->plan = PlanRound(path, cursor, team.GetSize());
+            pCurrent->plan = PlanRound(path, cursor);
             pCurrent->end = cursor;
-            pCurrent->nDots = uint32_t(pCurrent->plan.offsets[size_t(pCurrent->plan.nMembers)]);
+            pCurrent->nNextChunk = 0;
         }
         if (!pCurrent && !pPrevious)
             return noErr;
         team.Run([&](int32_t m) {
-            if (pCurrent && m < pCurrent->plan.nMembers) {
-                DotCursor start = pCurrent->plan.starts[size_t(m)];
-                const uint64_t nOffset = pCurrent->plan.offsets[size_t(m)];
-                path.Place(start, pCurrent->plan.offsets[size_t(m) + 1] - nOffset, pCurrent->px() + nOffset,
-                           pCurrent->py() + nOffset);
-            }
             if (pPrevious)
-                deposit.DepositOwnRows(m, pPrevious->px(), pPrevious->py(), pPrevious->nDots);
+                deposit.DepositPart(m, pPrevious->px(), pPrevious->py(), uint32_t(pPrevious->plan.GetDots()));
+            if (pCurrent)
+                PlaceChunks(path, *pCurrent);
         });
         if (pPrevious)
             if (const int16_t nResult =
@@ -193,7 +229,7 @@ int16_t PlaceDots(const FieldView& field, const DotFieldSettings& settings, cons
     const DotPath path(settings, field.nWidth, field.nHeight, counts);
     const SynthesisProgress progress(pFilterRecord, counts.fOuter, path.GetDotsPerStep());
     const int32_t nMembers = pTeam ? pTeam->GetSize() : 1;
-    const RoundDeposit deposit(field, settings, nMembers);
+    const RoundDeposit deposit(field, settings, DepositingMembers(nMembers));
     Round rounds[2];
     if (!deposit.IsReady() || !rounds[0].pPositions)
         return memFullErr;

@@ -126,7 +126,7 @@ TEST(ThreadedRender, EveryFormatModeAndMaskGivesTheSingleThreadedBits)
 
 TEST(ThreadedRender, LongStepsSplitAcrossThreadsGiveTheSameFieldAndHostCalls)
 {
-    // Three outer steps of 150000 dots: rounds and shares start mid-step.
+    // Three outer steps of 150000 dots: rounds and chunks start mid-step.
     DotFieldSettings settings;
     settings.fInnerDensity = 300;
     settings.fOuterDensity = 0.005;
