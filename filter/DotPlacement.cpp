@@ -63,14 +63,14 @@ RoundPlan PlanRound(const DotPath& path, DotCursor& cursor)
     return plan;
 }
 
-// Members of a team that add a round's dots while the others place the
-// next round: one thread adds dots about twice as fast as one places them,
-// so alone it keeps up with two more placing members, and adds each dot
-// once, where members sharing the adding by rows each go through all the
-// dots; larger teams share it.
+// Members of a team that add a round's dots, the others placing the next
+// round meanwhile. Adding a dot costs about half of placing it, so one
+// member adding alone keeps up with two placing, and adds each dot once;
+// members sharing the adding by rows each go through every dot, which half
+// of a larger team balances against the placing.
 int32_t DepositingMembers(int32_t nMembers)
 {
-    return nMembers <= 3 ? 1 : nMembers;
+    return nMembers <= 3 ? 1 : nMembers / 2;
 }
 
 // How a round's dots are added to the field: by one thread in order, or by
