@@ -6,6 +6,10 @@
 #include <limits>
 #include <vector>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 // The polynomial coefficients are the classic minimax fits of sin, cos, log
 // and exp on their reduced ranges; every step below is a +, -, * or / that
 // SSE2 rounds the same way on every platform.
@@ -250,6 +254,152 @@ double PortableCos(double x)
     default: return KernelSin(y0, y1);
     }
 }
+
+#if defined(__SSE2__)
+namespace {
+
+// The steps of PortableSin and PortableCos on two angles at once: every
+// +, -, * of the scalar code in the same order on both lanes, branches
+// turned into choices between lanes. Angles of 2^51 or more and
+// non-finite ones take the scalar functions.
+
+__m128d KernelSinPair(__m128d x, __m128d y)
+{
+    const __m128d z = _mm_mul_pd(x, x);
+    const __m128d v = _mm_mul_pd(z, x);
+    __m128d r = _mm_mul_pd(z, _mm_set1_pd(1.58969099521155010221e-10));
+    r = _mm_mul_pd(z, _mm_add_pd(_mm_set1_pd(-2.50507602534068634195e-08), r));
+    r = _mm_mul_pd(z, _mm_add_pd(_mm_set1_pd(2.75573137070700676789e-06), r));
+    r = _mm_mul_pd(z, _mm_add_pd(_mm_set1_pd(-1.98412698298579493134e-04), r));
+    r = _mm_add_pd(_mm_set1_pd(8.33333333332248946124e-03), r);
+    const __m128d inner = _mm_sub_pd(_mm_mul_pd(_mm_set1_pd(0.5), y), _mm_mul_pd(v, r));
+    const __m128d outer = _mm_sub_pd(_mm_sub_pd(_mm_mul_pd(z, inner), y),
+                                     _mm_mul_pd(v, _mm_set1_pd(-1.66666666666666324348e-01)));
+    return _mm_sub_pd(x, outer);
+}
+
+__m128d KernelCosPair(__m128d x, __m128d y)
+{
+    const __m128d z = _mm_mul_pd(x, x);
+    __m128d r = _mm_mul_pd(z, _mm_set1_pd(-1.13596475577881948265e-11));
+    r = _mm_mul_pd(z, _mm_add_pd(_mm_set1_pd(2.08757232129817482790e-09), r));
+    r = _mm_mul_pd(z, _mm_add_pd(_mm_set1_pd(-2.75573143513906633035e-07), r));
+    r = _mm_mul_pd(z, _mm_add_pd(_mm_set1_pd(2.48015872894767294178e-05), r));
+    r = _mm_mul_pd(z, _mm_add_pd(_mm_set1_pd(-1.38888888888741095749e-03), r));
+    r = _mm_mul_pd(z, _mm_add_pd(_mm_set1_pd(4.16666666666666019037e-02), r));
+    const __m128d hz = _mm_mul_pd(_mm_set1_pd(0.5), z);
+    const __m128d w = _mm_sub_pd(_mm_set1_pd(1.0), hz);
+    const __m128d tail = _mm_sub_pd(_mm_mul_pd(z, r), _mm_mul_pd(x, y));
+    return _mm_add_pd(w, _mm_add_pd(_mm_sub_pd(_mm_sub_pd(_mm_set1_pd(1.0), w), hz), tail));
+}
+
+__m128d Choose(__m128d mask, __m128d ifSet, __m128d otherwise)
+{
+    return _mm_or_pd(_mm_and_pd(mask, ifSet), _mm_andnot_pd(mask, otherwise));
+}
+
+// Biased exponents, in the low half of each lane.
+__m128i ExponentPair(__m128d v)
+{
+    return _mm_and_si128(_mm_srli_epi64(_mm_castpd_si128(v), 52), _mm_set1_epi64x(0x7FF));
+}
+
+// Lanes where j - exponent(y0) > nLimit, as a mask over the whole lane.
+__m128d CancelledPair(__m128i j, __m128d y0, int nLimit)
+{
+    const __m128i gt = _mm_cmpgt_epi32(_mm_sub_epi32(j, ExponentPair(y0)), _mm_set1_epi32(nLimit));
+    return _mm_castsi128_pd(_mm_shuffle_epi32(gt, _MM_SHUFFLE(2, 2, 0, 0)));
+}
+
+// One more piece of pi/2 off r, as ReduceQuarterTurns takes it.
+void SubtractPiece(__m128d fn, double fPiece, double fTail, __m128d& r, __m128d& w, __m128d& y0)
+{
+    const __m128d t = r;
+    w = _mm_mul_pd(fn, _mm_set1_pd(fPiece));
+    r = _mm_sub_pd(t, w);
+    w = _mm_sub_pd(_mm_mul_pd(fn, _mm_set1_pd(fTail)), _mm_sub_pd(_mm_sub_pd(t, r), w));
+    y0 = _mm_sub_pd(r, w);
+}
+
+// Sine (nQuarterShift 0) or cosine (1) of two angles below 2^51 in size.
+__m128d SinOrCosPair(__m128d x, int nQuarterShift)
+{
+    const __m128d fShifted = _mm_add_pd(_mm_mul_pd(x, _mm_set1_pd(6.36619772367581382433e-01)),
+                                        _mm_set1_pd(kRoundingShift));
+    const __m128d fn = _mm_sub_pd(fShifted, _mm_set1_pd(kRoundingShift));
+    __m128i quadrant = _mm_castpd_si128(fShifted);
+    const __m128i j = ExponentPair(x);
+    __m128d r = _mm_sub_pd(x, _mm_mul_pd(fn, _mm_set1_pd(1.57079632673412561417e+00)));
+    __m128d w = _mm_mul_pd(fn, _mm_set1_pd(6.07710050650619224932e-11));
+    __m128d y0 = _mm_sub_pd(r, w);
+    const __m128d once = CancelledPair(j, y0, 16);
+    if (_mm_movemask_pd(once)) {
+        __m128d r2 = r, w2 = w, y02 = y0;
+        SubtractPiece(fn, 6.07710050630396597660e-11, 2.02226624879595063154e-21, r2, w2, y02);
+        const __m128d twice = _mm_and_pd(once, CancelledPair(j, y02, 49));
+        if (_mm_movemask_pd(twice)) {
+            __m128d r3 = r2, w3 = w2, y03 = y02;
+            SubtractPiece(fn, 2.02226624871116645580e-21, 8.47842766036889956997e-32, r3, w3, y03);
+            r2 = Choose(twice, r3, r2), w2 = Choose(twice, w3, w2), y02 = Choose(twice, y03, y02);
+        }
+        r = Choose(once, r2, r), w = Choose(once, w2, w), y0 = Choose(once, y02, y0);
+    }
+    __m128d y1 = _mm_sub_pd(_mm_sub_pd(r, y0), w);
+    // Within pi/4 the angle itself goes to the kernels, in quadrant 0.
+    const __m128d small = _mm_cmplt_pd(_mm_andnot_pd(_mm_set1_pd(-0.0), x), _mm_set1_pd(0.785398163397448279));
+    y0 = Choose(small, x, y0);
+    y1 = _mm_andnot_pd(small, y1);
+    quadrant = _mm_andnot_si128(_mm_castpd_si128(small), quadrant);
+    quadrant = _mm_and_si128(_mm_add_epi64(quadrant, _mm_set1_epi64x(nQuarterShift)), _mm_set1_epi64x(3));
+    // Odd quadrants take the other kernel; the upper two negate.
+    const __m128d odd = _mm_castsi128_pd(
+        _mm_sub_epi64(_mm_setzero_si128(), _mm_and_si128(quadrant, _mm_set1_epi64x(1))));
+    const __m128d sign = _mm_castsi128_pd(_mm_slli_epi64(_mm_srli_epi64(quadrant, 1), 63));
+    return _mm_xor_pd(Choose(odd, KernelCosPair(y0, y1), KernelSinPair(y0, y1)), sign);
+}
+
+void EvaluatePairs(const double* x, double* out, std::size_t n, int nQuarterShift, double (*scalar)(double))
+{
+    const __m128d limit = _mm_set1_pd(2251799813685248.0);  // 2^51
+    std::size_t i = 0;
+    for (; i + 2 <= n; i += 2) {
+        const __m128d v = _mm_loadu_pd(x + i);
+        if (_mm_movemask_pd(_mm_cmplt_pd(_mm_andnot_pd(_mm_set1_pd(-0.0), v), limit)) == 3) {
+            _mm_storeu_pd(out + i, SinOrCosPair(v, nQuarterShift));
+        } else {
+            const double x0 = x[i], x1 = x[i + 1];
+            out[i] = scalar(x0);
+            out[i + 1] = scalar(x1);
+        }
+    }
+    if (i < n)
+        out[i] = scalar(x[i]);
+}
+
+}  // namespace
+
+void PortableSines(const double* x, double* out, std::size_t n)
+{
+    EvaluatePairs(x, out, n, 0, PortableSin);
+}
+
+void PortableCosines(const double* x, double* out, std::size_t n)
+{
+    EvaluatePairs(x, out, n, 1, PortableCos);
+}
+#else
+void PortableSines(const double* x, double* out, std::size_t n)
+{
+    for (std::size_t i = 0; i < n; ++i)
+        out[i] = PortableSin(x[i]);
+}
+
+void PortableCosines(const double* x, double* out, std::size_t n)
+{
+    for (std::size_t i = 0; i < n; ++i)
+        out[i] = PortableCos(x[i]);
+}
+#endif
 
 double PortablePow(double x, double y)
 {

@@ -7,6 +7,7 @@
 #include <cstring>
 #include <limits>
 #include <random>
+#include <vector>
 
 namespace {
 
@@ -69,6 +70,41 @@ TEST(PortableMath, HugeAnglesFoldIntoOneTurnExactlyAsFmodDoes)
         double y = std::fmod(x, fTurn);
         EXPECT_EQ(PortableSin(x), PortableSin(y)) << x;
         EXPECT_EQ(PortableCos(x), PortableCos(y)) << x;
+    }
+}
+
+// Angles of every kind side by side in pairs: the pairs take the scalar
+// path when either angle is huge or not finite.
+TEST(PortableMath, SinesAndCosinesOfManyAnglesHaveTheBitsOfOneAtATime)
+{
+    std::mt19937_64 random(11);
+    std::vector<double> angles = {0.0, -0.0, 1e-310, -4.9e-324, 0.785398163397448279, -0.785398163397448279,
+                                  0x1p51, -0x1p51, 0x1p51 - 1, std::numeric_limits<double>::infinity(),
+                                  std::nan(""), 1e300, 3.0};
+    for (int i = 0; i < 300000; ++i) {
+        const uint64_t nKind = random() % 3;
+        double x;
+        if (nKind == 0) {  // any magnitude up to 2^60
+            x = std::ldexp(double(random() >> 11) * 0x1p-53, int(random() % 1100) - 1040);
+        } else if (nKind == 1) {  // near a multiple of pi/2, where the reduction cancels more or less
+            const double fBase = double(random() % (uint64_t(1) << (random() % 30))) * 1.5707963267948966;
+            x = fBase + std::ldexp(fBase, -int(random() % 64)) * (double(random() >> 11) * 0x1p-52 - 1);
+        } else {  // the field's angles
+            x = double(int64_t(random() % 4000000) - 2000000) * 0.00123456789;
+        }
+        angles.push_back(random() & 1 ? -x : x);
+    }
+    // An odd count leaves the last one alone.
+    std::vector<double> sines(angles.size()), cosines(angles.size());
+    PortableSines(angles.data(), sines.data(), angles.size());
+    PortableCosines(angles.data(), cosines.data(), angles.size());
+    std::vector<double> inPlace = angles;
+    PortableSines(inPlace.data(), inPlace.data(), inPlace.size());
+    for (size_t i = 0; i < angles.size(); ++i) {
+        const double s = PortableSin(angles[i]), c = PortableCos(angles[i]);
+        ASSERT_EQ(0, std::memcmp(&sines[i], &s, sizeof s)) << angles[i];
+        ASSERT_EQ(0, std::memcmp(&cosines[i], &c, sizeof c)) << angles[i];
+        ASSERT_EQ(0, std::memcmp(&inPlace[i], &s, sizeof s)) << angles[i];
     }
 }
 
