@@ -108,13 +108,16 @@ uint64_t DotPath::Skip(DotCursor& cursor, uint64_t nDots) const
 
 void DotPath::Place(DotCursor& cursor, uint64_t nDots, double* px, double* py) const
 {
+    // The angles of a block of dots are gathered first: their sines and
+    // cosines are then computed two at a time.
+    constexpr uint64_t kBlockDots = 64;
+    double s1[kBlockDots], s2[kBlockDots], c1[kBlockDots], c2[kBlockDots];
     // Copies in locals: the stores to px and py could alias the members and
     // the cursor, which would then be reread for every dot.
-    const double ax1 = m_ax1, ax2 = m_ax2, ay1 = m_ay1, ay2 = m_ay2, cx = m_cx, cy = m_cy;
+    const double ax1 = m_ax1, ax2 = m_ax2, ay1 = m_ay1, cx = m_cx, cy = m_cy;
     const double dx1 = m_dx1, dx2 = m_dx2, dy1 = m_dy1, dy2 = m_dy2;
     const double ox1 = m_Settings.fOffsetX1, ox2 = m_Settings.fOffsetX2;
     const double oy1 = m_Settings.fOffsetY1, oy2 = m_Settings.fOffsetY2;
-    const double* const pSecondVertical = m_pSecondVertical.get();
     uint64_t n = 0;
     while (n < nDots) {
         Normalize(cursor);
@@ -122,21 +125,27 @@ void DotPath::Place(DotCursor& cursor, uint64_t nDots, double* px, double* py) c
         if (nTake == 0)
             break;
         double phx1 = cursor.phx1, phx2 = cursor.phx2, phy1 = cursor.phy1, phy2 = cursor.phy2;
-        const auto placeRun = [&](auto secondVertical) {
-            for (const uint64_t nEnd = n + nTake; n < nEnd; ++n) {
+        for (uint64_t nDone = 0; nDone < nTake;) {
+            const uint64_t nBlock = std::min(kBlockDots, nTake - nDone);
+            for (uint64_t k = 0; k < nBlock; ++k) {
                 phx1 += dx1;
                 phy1 += dy1;
                 phx2 += dx2;
                 phy2 += dy2;
-                px[n] = ax1 * PortableSin(phx1 + ox1) + ax2 * PortableSin(phx2 + ox2) + cx;
-                py[n] = ay1 * PortableCos(phy1 + oy1) + secondVertical(phy2) + cy;
+                s1[k] = phx1 + ox1;
+                s2[k] = phx2 + ox2;
+                c1[k] = phy1 + oy1;
+                c2[k] = phy2 + oy2;
             }
-        };
-        if (pSecondVertical) {
-            const double* pTerm = pSecondVertical + cursor.nPlaced;
-            placeRun([&pTerm](double) { return *pTerm++; });
-        } else {
-            placeRun([ay2, oy2](double phy2) { return ay2 * PortableCos(phy2 + oy2); });
+            PortableSines(s1, s1, nBlock);
+            PortableSines(s2, s2, nBlock);
+            PortableCosines(c1, c1, nBlock);
+            const double* pSecondVertical = SecondVerticalTerms(cursor.nPlaced + nDone, c2, nBlock);
+            for (uint64_t k = 0; k < nBlock; ++k, ++n) {
+                px[n] = ax1 * s1[k] + ax2 * s2[k] + cx;
+                py[n] = ay1 * c1[k] + pSecondVertical[k] + cy;
+            }
+            nDone += nBlock;
         }
         cursor.phx1 = phx1;
         cursor.phx2 = phx2;
@@ -144,4 +153,14 @@ void DotPath::Place(DotCursor& cursor, uint64_t nDots, double* px, double* py) c
         cursor.phy2 = phy2;
         cursor.nPlaced += nTake;
     }
+}
+
+const double* DotPath::SecondVerticalTerms(uint64_t nFirst, double* pAngles, uint64_t nCount) const
+{
+    if (m_pSecondVertical)
+        return m_pSecondVertical.get() + nFirst;
+    PortableCosines(pAngles, pAngles, nCount);
+    for (uint64_t k = 0; k < nCount; ++k)
+        pAngles[k] = m_ay2 * pAngles[k];
+    return pAngles;
 }

@@ -39,6 +39,9 @@ private:
     // A cursor at the end of its step moves to the next step's start.
     void Normalize(DotCursor& cursor) const;
     void MakeSecondVerticalTerms();
+    // ay2 * cos(phy2 + oy2) for the dots nFirst.. of a step whose angles
+    // phy2 + oy2 are at pAngles: kept ones, or computed in place.
+    const double* SecondVerticalTerms(uint64_t nFirst, double* pAngles, uint64_t nCount) const;
 
     double m_ax1, m_ax2, m_ay1, m_ay2, m_cx, m_cy;
     double m_dx1, m_dx2, m_dy1, m_dy2;
