@@ -5,7 +5,7 @@
 #include "filter/FilterCorvane.h"
 #include "filter/RenderSnapshot.h"
 
-#include "framework/HostInterface.h"
+#include "framework/hostinterface/HostInterface.h"
 
 #include <cstddef>
 #include <cstdint>

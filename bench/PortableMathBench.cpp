@@ -1,7 +1,7 @@
 // The portable sine at the phases a dot field meets: ordinary angles, and
 // the huge ones that extreme angle parameters give, which are first folded
 // into one turn. Side by side, the two say what a huge angle costs a dot.
-#include "filter/PortableMath.h"
+#include "framework/math/PortableMath.h"
 
 #include <benchmark/benchmark.h>
 

@@ -11,7 +11,7 @@
 #include "filter/RenderDriver.h"
 #include "filter/RenderVariant.h"
 
-#include "framework/WorkerTeam.h"
+#include "framework/platform/WorkerTeam.h"
 
 #include <benchmark/benchmark.h>
 

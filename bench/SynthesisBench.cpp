@@ -8,9 +8,9 @@
 #include "BenchSupport.h"
 
 #include "filter/DotField.h"
-#include "filter/PortableMath.h"
+#include "framework/math/PortableMath.h"
 
-#include "framework/WorkerTeam.h"
+#include "framework/platform/WorkerTeam.h"
 
 #include <benchmark/benchmark.h>
 

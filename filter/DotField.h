@@ -5,8 +5,8 @@
 #include "PixelView.h"
 #include "RenderSnapshot.h"
 
-#include "../framework/HostInterface.h"
-#include "../framework/WorkerTeam.h"
+#include "framework/hostinterface/HostInterface.h"
+#include "framework/platform/WorkerTeam.h"
 
 #include <cstdint>
 

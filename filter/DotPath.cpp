@@ -1,6 +1,6 @@
 #include "DotPath.h"
 
-#include "PortableMath.h"
+#include "framework/math/PortableMath.h"
 
 #include <algorithm>
 #include <new>

@@ -2,7 +2,7 @@
 
 #include "Randomize.h"
 
-#include "../framework/Trace.h"
+#include "framework/trace/Trace.h"
 #include "../resources/resource.h"
 
 namespace {

@@ -1,9 +1,9 @@
 // The Corvane II filter: its 24 parameters, its render entry and its name.
 #pragma once
 
-#include "../framework/Filter.h"
-#include "../framework/Parameter.h"
-#include "../framework/ParameterUIKinds.h"
+#include "framework/plugin/Filter.h"
+#include "framework/parameters/Parameter.h"
+#include "framework/controls/ParameterUIKinds.h"
 
 #include <vector>
 

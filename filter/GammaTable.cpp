@@ -1,7 +1,7 @@
 #include "GammaTable.h"
 
-#include "PortableMath.h"
-#include "RenderMemory.h"
+#include "framework/math/PortableMath.h"
+#include "framework/render/RenderMemory.h"
 
 pfRenderFloats MakeGammaTable(double fGammaCorrection)
 {

@@ -1,7 +1,7 @@
 // The gamma table and the source colour a field value stands for.
 #pragma once
 
-#include "RenderMemory.h"
+#include "framework/render/RenderMemory.h"
 
 #include <cstdint>
 

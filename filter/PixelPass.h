@@ -9,12 +9,12 @@
 #include "BlendPixel.h"
 #include "GammaTable.h"
 #include "PixelView.h"
-#include "RenderInterrupt.h"
+#include "framework/render/RenderInterrupt.h"
 #include "RenderSnapshot.h"
 #include "RowSharing.h"
 
-#include "../framework/HostInterface.h"
-#include "../framework/WorkerTeam.h"
+#include "framework/hostinterface/HostInterface.h"
+#include "framework/platform/WorkerTeam.h"
 
 #include <array>
 #include <cstdint>

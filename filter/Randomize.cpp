@@ -2,7 +2,7 @@
 
 #include "FilterCorvane.h"
 
-#include "../framework/Platform.h"
+#include "framework/platform/Platform.h"
 
 int pfRandom::Next()
 {

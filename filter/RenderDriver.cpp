@@ -3,7 +3,7 @@
 #include "FilterCorvane.h"
 #include "RenderVariant.h"
 
-#include "../framework/Trace.h"
+#include "framework/trace/Trace.h"
 
 #include <algorithm>
 

@@ -4,7 +4,7 @@
 
 #include "RenderSnapshot.h"
 
-#include "../framework/HostInterface.h"
+#include "framework/hostinterface/HostInterface.h"
 
 #include <cstdint>
 

@@ -1,7 +1,7 @@
 #include "RenderSnapshot.h"
 
 #include "FilterCorvane.h"
-#include "RenderInterrupt.h"
+#include "framework/render/RenderInterrupt.h"
 #include "RenderThreads.h"
 
 pfRenderSnapshot TakeRenderSnapshot(const pfFilterCorvane& filter)

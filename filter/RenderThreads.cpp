@@ -1,6 +1,6 @@
 #include "RenderThreads.h"
 
-#include "../framework/Platform.h"
+#include "framework/platform/Platform.h"
 
 #include <algorithm>
 

@@ -8,12 +8,12 @@
 #include "GammaTable.h"
 #include "PixelPass.h"
 #include "PixelView.h"
-#include "RenderMemory.h"
+#include "framework/render/RenderMemory.h"
 #include "RenderSnapshot.h"
 
-#include "../framework/HostInterface.h"
-#include "../framework/Trace.h"
-#include "../framework/WorkerTeam.h"
+#include "framework/hostinterface/HostInterface.h"
+#include "framework/trace/Trace.h"
+#include "framework/platform/WorkerTeam.h"
 
 #include <algorithm>
 #include <cstdint>

@@ -5,7 +5,7 @@
 // told to; the others then finish the row they are on and stop.
 #pragma once
 
-#include "../framework/WorkerTeam.h"
+#include "framework/platform/WorkerTeam.h"
 
 #include <cstdint>
 #include <functional>

@@ -1,6 +1,6 @@
 #include "SynthesisProgress.h"
 
-#include "RenderInterrupt.h"
+#include "framework/render/RenderInterrupt.h"
 
 #include <algorithm>
 #include <cmath>

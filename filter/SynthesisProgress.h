@@ -4,7 +4,7 @@
 
 #include "DotPath.h"
 
-#include "../framework/HostInterface.h"
+#include "framework/hostinterface/HostInterface.h"
 
 #include <cstdint>
 

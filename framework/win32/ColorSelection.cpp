@@ -1,7 +1,7 @@
 // The system colour dialog, for hosts that offer no colour picker.
 #include "PreviewWin32.h"
 
-#include "framework/Trace.h"
+#include "framework/trace/Trace.h"
 
 #include <commdlg.h>
 

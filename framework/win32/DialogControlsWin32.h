@@ -1,7 +1,7 @@
 // The dialog controls seam on Windows: messages to the controls of a dialog.
 #pragma once
 
-#include "framework/DialogControls.h"
+#include "framework/controls/DialogControls.h"
 
 class pfDialogControlsWin32 : public pfDialogControls {
 public:

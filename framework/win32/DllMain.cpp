@@ -1,7 +1,7 @@
 #include "ModuleInstance.h"
 
-#include "framework/Platform.h"
-#include "framework/Trace.h"
+#include "framework/platform/Platform.h"
+#include "framework/trace/Trace.h"
 
 namespace {
 HINSTANCE g_hInstance = nullptr;

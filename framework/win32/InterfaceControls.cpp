@@ -4,10 +4,10 @@
 // preview.
 #include "PreviewWin32.h"
 
-#include "framework/AngleMath.h"
-#include "framework/Filter.h"
-#include "framework/Parameter.h"
-#include "framework/ParameterUIKinds.h"
+#include "framework/controls/AngleMath.h"
+#include "framework/plugin/Filter.h"
+#include "framework/parameters/Parameter.h"
+#include "framework/controls/ParameterUIKinds.h"
 
 namespace {
 

@@ -4,11 +4,11 @@
 // file path.
 #include "PreviewWin32.h"
 
-#include "framework/Filter.h"
-#include "framework/Platform.h"
-#include "framework/Settings.h"
-#include "framework/Trace.h"
-#include "framework/WindowPosition.h"
+#include "framework/plugin/Filter.h"
+#include "framework/platform/Platform.h"
+#include "framework/dialog/Settings.h"
+#include "framework/trace/Trace.h"
+#include "framework/dialog/WindowPosition.h"
 #include "resources/resource.h"
 
 #include <windowsx.h>

@@ -3,11 +3,11 @@
 // written on OK and read when the interface opens.
 #include "PreviewWin32.h"
 
-#include "framework/Filter.h"
-#include "framework/Parameter.h"
-#include "framework/Platform.h"
-#include "framework/Settings.h"
-#include "framework/Trace.h"
+#include "framework/plugin/Filter.h"
+#include "framework/parameters/Parameter.h"
+#include "framework/platform/Platform.h"
+#include "framework/dialog/Settings.h"
+#include "framework/trace/Trace.h"
 
 #include <cmath>
 #include <cstring>

@@ -2,7 +2,7 @@
 // holding it during process exit, Windows ends the process instead of
 // leaving the detach notification waiting forever, as it would for a slim
 // reader/writer lock.
-#include "framework/Platform.h"
+#include "framework/platform/Platform.h"
 
 #include <windows.h>
 

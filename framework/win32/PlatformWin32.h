@@ -4,7 +4,7 @@
 #pragma once
 
 #include "DialogControlsWin32.h"
-#include "framework/Platform.h"
+#include "framework/platform/Platform.h"
 
 class pfPlatformWin32 : public pfPlatform {
 public:

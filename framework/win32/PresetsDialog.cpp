@@ -5,8 +5,8 @@
 #include "PreviewWin32.h"
 
 #include "ModuleInstance.h"
-#include "framework/Filter.h"
-#include "framework/Trace.h"
+#include "framework/plugin/Filter.h"
+#include "framework/trace/Trace.h"
 #include "resources/resource.h"
 
 #include <commdlg.h>

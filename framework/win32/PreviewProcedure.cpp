@@ -3,14 +3,14 @@
 // the 100-pixel minimum size and the remembered placement.
 #include "PreviewWin32.h"
 
-#include "framework/Filter.h"
-#include "framework/Parameter.h"
-#include "framework/Platform.h"
-#include "framework/ParameterUIWin32.h"
-#include "framework/PreviewGeometry.h"
-#include "framework/Settings.h"
-#include "framework/Trace.h"
-#include "framework/WindowPosition.h"
+#include "framework/plugin/Filter.h"
+#include "framework/parameters/Parameter.h"
+#include "framework/platform/Platform.h"
+#include "framework/controls/ParameterUIWin32.h"
+#include "framework/dialog/PreviewGeometry.h"
+#include "framework/dialog/Settings.h"
+#include "framework/trace/Trace.h"
+#include "framework/dialog/WindowPosition.h"
 #include "resources/resource.h"
 
 #include <windowsx.h>

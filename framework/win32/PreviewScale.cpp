@@ -2,10 +2,10 @@
 // up for the render factor, and turning a rendered tile into the picture.
 #include "PreviewWin32.h"
 
-#include "framework/Filter.h"
-#include "framework/PreviewGeometry.h"
-#include "framework/Trace.h"
-#include "filter/RenderInterrupt.h"
+#include "framework/plugin/Filter.h"
+#include "framework/dialog/PreviewGeometry.h"
+#include "framework/trace/Trace.h"
+#include "framework/render/RenderInterrupt.h"
 #include "resources/resource.h"
 
 RECT pfPreviewWin32::GetFrame() const

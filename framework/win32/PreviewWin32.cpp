@@ -3,12 +3,12 @@
 #include "PreviewWin32.h"
 
 #include "ModuleInstance.h"
-#include "framework/Filter.h"
-#include "framework/Parameter.h"
-#include "framework/ParameterUIWin32.h"
-#include "framework/Trace.h"
-#include "filter/RenderInterrupt.h"
-#include "filter/RenderMemory.h"
+#include "framework/plugin/Filter.h"
+#include "framework/parameters/Parameter.h"
+#include "framework/controls/ParameterUIWin32.h"
+#include "framework/trace/Trace.h"
+#include "framework/render/RenderInterrupt.h"
+#include "framework/render/RenderMemory.h"
 #include "resources/resource.h"
 
 #include <commctrl.h>

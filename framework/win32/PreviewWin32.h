@@ -4,8 +4,8 @@
 // preview between batches of messages.
 #pragma once
 
-#include "framework/PreviewPixels.h"
-#include "framework/Preview.h"
+#include "framework/dialog/PreviewPixels.h"
+#include "framework/dialog/Preview.h"
 
 #include <windows.h>
 

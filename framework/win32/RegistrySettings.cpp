@@ -3,7 +3,7 @@
 // refused rather than cut short.
 #include "PlatformWin32.h"
 
-#include "framework/Trace.h"
+#include "framework/trace/Trace.h"
 
 #include <windows.h>
 

@@ -1,7 +1,7 @@
 // The render's worker threads and semaphores on Windows. The plug-in links
 // the win32 thread model of its toolchain, which has no std::thread, and
 // may import system libraries only: the kernel's own threads serve.
-#include "framework/Platform.h"
+#include "framework/platform/Platform.h"
 
 #include <windows.h>
 

@@ -3,7 +3,7 @@
 // properties that lie inside their resources.
 #include "FuzzSupport.h"
 
-#include "host/PiplReader.h"
+#include "host/plugin/PiplReader.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* pData, size_t nSize)
 {

@@ -3,7 +3,7 @@
 // samples agree.
 #include "FuzzSupport.h"
 
-#include "host/Png.h"
+#include "host/imagefiles/Png.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* pData, size_t nSize)
 {

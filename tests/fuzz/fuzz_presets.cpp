@@ -8,8 +8,8 @@
 #include "FuzzSupport.h"
 
 #include "filter/FilterCorvane.h"
-#include "framework/PresetsStorage.h"
-#include "framework/PresetsTokenizer.h"
+#include "framework/presets/PresetsStorage.h"
+#include "framework/presets/PresetsTokenizer.h"
 
 #include <fuzzer/FuzzedDataProvider.h>
 

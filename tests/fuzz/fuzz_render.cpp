@@ -9,7 +9,7 @@
 #include "FuzzSupport.h"
 
 #include "filter/FilterCorvane.h"
-#include "filter/RenderInterrupt.h"
+#include "framework/render/RenderInterrupt.h"
 
 #include <fuzzer/FuzzedDataProvider.h>
 

@@ -3,7 +3,7 @@
 // written back and read again to the same keys, types and bits.
 #include "FuzzSupport.h"
 
-#include "host/ScriptFile.h"
+#include "host/cli/ScriptFile.h"
 
 #include <cstring>
 

@@ -7,8 +7,8 @@
 #include "FuzzSupport.h"
 
 #include "filter/FilterCorvane.h"
-#include "host/DescriptorSuite.h"
-#include "host/HandleSuite.h"
+#include "host/record/DescriptorSuite.h"
+#include "host/record/HandleSuite.h"
 
 #include <fuzzer/FuzzedDataProvider.h>
 

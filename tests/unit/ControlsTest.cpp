@@ -3,9 +3,9 @@
 // degrees, dragging a dial across the top, and randomize.
 #include "filter/FilterCorvane.h"
 #include "filter/Randomize.h"
-#include "framework/AngleMath.h"
-#include "framework/ControlText.h"
-#include "framework/DialogControls.h"
+#include "framework/controls/AngleMath.h"
+#include "framework/controls/ControlText.h"
+#include "framework/controls/DialogControls.h"
 
 #include "TestSupport.h"
 

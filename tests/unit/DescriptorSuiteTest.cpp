@@ -1,6 +1,6 @@
 // Our host's descriptor suites as a plug-in sees them.
-#include "framework/Parameters.h"
-#include "host/DescriptorSuite.h"
+#include "framework/parameters/Parameters.h"
+#include "host/record/DescriptorSuite.h"
 
 #include <gtest/gtest.h>
 

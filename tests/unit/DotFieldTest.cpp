@@ -2,8 +2,8 @@
 #include "filter/DotField.h"
 #include "filter/DotPath.h"
 #include "filter/GammaTable.h"
-#include "filter/PortableMath.h"
-#include "filter/RenderInterrupt.h"
+#include "framework/math/PortableMath.h"
+#include "framework/render/RenderInterrupt.h"
 
 #include "TestSupport.h"
 

@@ -1,7 +1,7 @@
 #include "TestSupport.h"
 
-#include "framework/Filter.h"
-#include "framework/Trace.h"
+#include "framework/plugin/Filter.h"
+#include "framework/trace/Trace.h"
 
 #include <gtest/gtest.h>
 

@@ -2,8 +2,8 @@
 // and the commit of the output buffer.
 #include "TestSupport.h"
 
-#include "host/HandleSuite.h"
-#include "host/HostRecord.h"
+#include "host/record/HandleSuite.h"
+#include "host/record/HostRecord.h"
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,5 @@
 // Batch mode: where each output goes, and what each run plays back.
-#include "host/Batch.h"
+#include "host/cli/Batch.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
 // The host's PNG files and its 16-bit sample conversion.
-#include "host/Document.h"
-#include "host/DocumentFormat.h"
-#include "host/Png.h"
+#include "host/document/Document.h"
+#include "host/document/DocumentFormat.h"
+#include "host/imagefiles/Png.h"
 
 #include <gtest/gtest.h>
 #include <zlib.h>

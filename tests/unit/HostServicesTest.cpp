@@ -1,11 +1,11 @@
 // The host's callbacks, handles and selector runs with the linked filter.
-#include "host/Callbacks.h"
-#include "host/DescriptorSuite.h"
-#include "host/HandleSuite.h"
-#include "host/HostRecord.h"
-#include "host/PlaybackCheck.h"
-#include "host/PluginLoader.h"
-#include "host/SelectorRunner.h"
+#include "host/record/Callbacks.h"
+#include "host/record/DescriptorSuite.h"
+#include "host/record/HandleSuite.h"
+#include "host/record/HostRecord.h"
+#include "host/cli/PlaybackCheck.h"
+#include "host/plugin/PluginLoader.h"
+#include "host/plugin/SelectorRunner.h"
 
 #include <gtest/gtest.h>
 

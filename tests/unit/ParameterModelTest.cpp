@@ -1,7 +1,7 @@
-#include "framework/Parameter.h"
-#include "framework/ParameterUI.h"
-#include "framework/Parameters.h"
-#include "framework/Undo.h"
+#include "framework/parameters/Parameter.h"
+#include "framework/controls/ParameterUI.h"
+#include "framework/parameters/Parameters.h"
+#include "framework/undo/Undo.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "host/PiplReader.h"
+#include "host/plugin/PiplReader.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "filter/PortableMath.h"
+#include "framework/math/PortableMath.h"
 
 #include <gtest/gtest.h>
 

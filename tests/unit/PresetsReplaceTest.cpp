@@ -3,8 +3,8 @@
 // mode, a link keeps leading to it, and a read-only file stays as it is.
 #include "TestSupport.h"
 
-#include "framework/Parameter.h"
-#include "framework/Parameters.h"
+#include "framework/parameters/Parameter.h"
+#include "framework/parameters/Parameters.h"
 
 #include <gtest/gtest.h>
 

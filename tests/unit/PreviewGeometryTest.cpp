@@ -1,6 +1,6 @@
 // The preview's zoom labels, render factors, fit rule, buffer stride,
 // scrolling and the mapping of window points into the image.
-#include "framework/PreviewGeometry.h"
+#include "framework/dialog/PreviewGeometry.h"
 
 #include <gtest/gtest.h>
 

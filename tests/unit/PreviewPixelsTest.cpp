@@ -1,7 +1,7 @@
 // The preview's picture from the host's output tile: every mode and depth
 // the filter renders, transparency over the checkerboard, and records the
 // preview must not trust.
-#include "framework/PreviewPixels.h"
+#include "framework/dialog/PreviewPixels.h"
 
 #include "TestSupport.h"
 

@@ -2,7 +2,7 @@
 
 #include "filter/BlendPixel.h"
 #include "filter/RenderDriver.h"
-#include "filter/RenderMemory.h"
+#include "framework/render/RenderMemory.h"
 #include "filter/RenderVariant.h"
 
 #include <gtest/gtest.h>

@@ -4,7 +4,7 @@
 
 #include "TestSupport.h"
 
-#include "filter/RenderInterrupt.h"
+#include "framework/render/RenderInterrupt.h"
 #include "filter/RenderSnapshot.h"
 
 #include <cstdint>

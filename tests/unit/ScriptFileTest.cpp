@@ -1,7 +1,7 @@
 // The text form of recorded script values.
 #include "TestSupport.h"
 
-#include "host/ScriptFile.h"
+#include "host/cli/ScriptFile.h"
 
 #include <gtest/gtest.h>
 

@@ -3,7 +3,7 @@
 #include "TestSupport.h"
 
 #include "filter/FilterCorvane.h"
-#include "host/DescriptorSuite.h"
+#include "host/record/DescriptorSuite.h"
 
 #include <gtest/gtest.h>
 

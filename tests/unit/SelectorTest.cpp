@@ -1,7 +1,7 @@
 #include "TestSupport.h"
 
 #include "filter/FilterCorvane.h"
-#include "framework/Trace.h"
+#include "framework/trace/Trace.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 #include "TestSupport.h"
 
-#include "framework/Trace.h"
+#include "framework/trace/Trace.h"
 
 #include <cstdio>
 #include <fstream>

@@ -2,8 +2,8 @@
 // platform and a zero-filled host record.
 #pragma once
 
-#include "framework/HostInterface.h"
-#include "framework/PlatformPortable.h"
+#include "framework/hostinterface/HostInterface.h"
+#include "framework/platform/PlatformPortable.h"
 
 #include <cstring>
 #include <string>

@@ -7,7 +7,7 @@
 #include "filter/RenderDriver.h"
 #include "filter/RenderThreads.h"
 
-#include "framework/WorkerTeam.h"
+#include "framework/platform/WorkerTeam.h"
 
 #include <gtest/gtest.h>
 

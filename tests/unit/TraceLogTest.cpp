@@ -1,7 +1,7 @@
 #include "TestSupport.h"
 
-#include "framework/Platform.h"
-#include "framework/Trace.h"
+#include "framework/platform/Platform.h"
+#include "framework/trace/Trace.h"
 
 #include <gtest/gtest.h>
 

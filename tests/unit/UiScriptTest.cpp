@@ -1,5 +1,5 @@
 // Dialog scripts: steps, quoting and line-numbered mistakes.
-#include "host/UiScript.h"
+#include "host/dialogdriver/UiScript.h"
 
 #include <gtest/gtest.h>
 

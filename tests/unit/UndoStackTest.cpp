@@ -1,5 +1,5 @@
-#include "framework/Parameter.h"
-#include "framework/Undo.h"
+#include "framework/parameters/Parameter.h"
+#include "framework/undo/Undo.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
 // Where the dialog's windows open, and typed settings that refuse values
 // of the wrong type or size.
-#include "framework/Settings.h"
-#include "framework/WindowPosition.h"
+#include "framework/dialog/Settings.h"
+#include "framework/dialog/WindowPosition.h"
 
 #include "TestSupport.h"
 

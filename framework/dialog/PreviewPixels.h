@@ -1,0 +1,31 @@
+// Turns the host's output tile of a preview render into the preview's
+// 24-bit picture: grey, RGB or two channels (as green and blue), 8 or 16
+// bits, with transparent pixels shown over a checkerboard whose squares are
+// 16 pixels of the whole image at any zoom.
+#pragma once
+
+#include "framework/hostinterface/HostInterface.h"
+
+#include <cstdint>
+#include <vector>
+
+// A bottom-up device-independent bitmap: rows of nStride pixels of blue,
+// green and red bytes, the picture's top row last.
+struct pfPreviewBitmap {
+    std::vector<uint8_t> bits;
+    int nStride = 0;
+    int nHeight = 0;
+
+    bool IsEmpty() const { return bits.empty(); }
+};
+
+// Allocates a bitmap for a rendered image nWidth x nHeight; false (and an
+// empty bitmap) when the memory is not there.
+bool AllocatePreviewBitmap(pfPreviewBitmap& bitmap, int nWidth, int nHeight);
+
+enum class pfPreviewConversion { Done, InvalidMode };
+
+// Reads the record's output data over its output rectangle. The host's
+// record is not trusted: a missing buffer or rows too short for their
+// pixels leave the bitmap as it was.
+pfPreviewConversion ConvertOutputToPreview(const FilterRecord& record, pfPreviewBitmap& bitmap);

@@ -1,0 +1,72 @@
+// The abstract filter: speaks the host protocol, owns the dialog, the
+// parameter collection, the control bindings and the undo history.
+#pragma once
+
+#include "framework/hostinterface/HostInterface.h"
+#include "framework/parameters/Parameters.h"
+#include "framework/dialog/Preview.h"
+#include "framework/undo/Undo.h"
+
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+class pfParameterUI;
+
+class pfFilter {
+public:
+    pfFilter();
+    virtual ~pfFilter();
+    pfFilter(const pfFilter&) = delete;
+    pfFilter& operator=(const pfFilter&) = delete;
+
+    virtual int16_t Render(FilterRecord* pFilterRecord) = 0;
+    virtual void PrepareDialog(FilterRecord*) {}
+    virtual const char* GetName() const = 0;
+
+    void DispatchSelector(int16_t nSelector, FilterRecord* pFilterRecord, intptr_t* pData, int16_t* pResult);
+    int16_t DoAboutSelector(FilterRecord* pFilterRecord);
+    int16_t DoParametersSelector(FilterRecord* pFilterRecord);
+    int16_t DoPrepareSelector(FilterRecord* pFilterRecord);
+    int16_t DoStartSelector(FilterRecord* pFilterRecord);
+    int16_t DoContinueSelector(FilterRecord* pFilterRecord);
+    int16_t DoFinishSelector(FilterRecord* pFilterRecord);
+
+    int16_t SetupFilterRecord(FilterRecord* pFilterRecord, uint32_t nScaleFactor);
+    int GetScaleX() const;
+    int GetScaleY() const;
+
+    int32_t GetRenderPass() const { return m_nRenderPass; }
+    void SetRenderPass(int32_t nRenderPass) { m_nRenderPass = nRenderPass; }
+
+    pfParameters& GetParameters() { return m_Parameters; }
+    pfUndoStack& GetUndoStack() { return m_UndoStack; }
+    std::vector<pfParameterUI*>& GetBindings() { return m_lstBindings; }
+    pfPreview& GetDialog() { return *m_pDialog; }
+    FilterRecord* GetFilterRecord() const { return m_pFilterRecord; }
+
+    // Lets the user pick a colour with the host's picker (or the dialog's
+    // system colour dialog), starting from the given one: true when picked.
+    bool RequestColor(FilterRecord* pFilterRecord, double& fRed, double& fGreen, double& fBlue);
+
+    void ShowAbout();
+    void ShowMessage(const char* strCaption, const char* strText);
+
+protected:
+    // The selector's handler; DispatchSelector keeps its exceptions inside.
+    int16_t RunSelector(int16_t nSelector, FilterRecord* pFilterRecord);
+
+    std::unique_ptr<pfPreview> m_pDialog;
+    pfParameters m_Parameters;
+    std::vector<pfParameterUI*> m_lstBindings;
+    pfUndoStack m_UndoStack;
+    int32_t m_nRenderPass = 0;
+    FilterRecord* m_pFilterRecord = nullptr;
+};
+
+// Replaces each coordinate by coordinate * nNumerator / nDenominator in
+// unsigned arithmetic.
+void ScaleRect(Rect& rect, uint32_t nNumerator, uint32_t nDenominator);
+
+// The single filter object of the library, built on first use.
+pfFilter& GetFilterInstance();

@@ -1,0 +1,27 @@
+// Reaches the plug-in's entry point: under Windows by loading the .8bf and
+// looking up its export, in native builds by calling the filter linked into
+// the program (with the library's attach and detach work done here).
+#pragma once
+
+#include "framework/hostinterface/HostInterface.h"
+
+#include <cstdint>
+#include <string>
+
+class pfPluginLoader {
+public:
+    pfPluginLoader() = default;
+    ~pfPluginLoader();
+    pfPluginLoader(const pfPluginLoader&) = delete;
+    pfPluginLoader& operator=(const pfPluginLoader&) = delete;
+
+    // Native builds have no file to load: strPath must be empty there.
+    bool Load(const std::string& strPath, const std::string& strEntryName, std::string& strError);
+    bool IsLoaded() const { return m_pEntry != nullptr; }
+
+    void Call(int16_t nSelector, void* pParamBlock, intptr_t* pData, int16_t* pResult) const;
+
+private:
+    PluginEntryProc m_pEntry = nullptr;
+    void* m_hModule = nullptr;
+};

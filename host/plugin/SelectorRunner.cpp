@@ -1,0 +1,91 @@
+#include "SelectorRunner.h"
+
+#include "host/text/Console.h"
+
+#include <utility>
+
+pfSelectorRunner::pfSelectorRunner(const pfPluginLoader& loader, pfHostRecord& record, pfDocument& document)
+    : m_Loader(loader), m_Record(record), m_Document(document)
+{
+}
+
+namespace {
+
+std::string RectText(const Rect& rect)
+{
+    return std::to_string(rect.top) + "," + std::to_string(rect.left) + "," + std::to_string(rect.bottom) + "," +
+           std::to_string(rect.right);
+}
+
+}  // namespace
+
+void pfSelectorRunner::Report(int16_t nSelector, int16_t nResult) const
+{
+    PrintLine("selector " + std::to_string(nSelector) + " result " + std::to_string(nResult));
+}
+
+// What the plug-in left requested when the selector returned: hosts keep
+// delivering while any of these rectangles is non-empty.
+void pfSelectorRunner::ReportRequest(int16_t nSelector) const
+{
+    const FilterRecord* pRecord = m_Record.GetRecord();
+    PrintLine("selector " + std::to_string(nSelector) + " request in " + RectText(pRecord->inRect) + " out " +
+              RectText(pRecord->outRect) + " mask " + RectText(pRecord->maskRect));
+}
+
+int16_t pfSelectorRunner::CallAbout(intptr_t hwnd)
+{
+    PlatformData platform{hwnd};
+    AboutRecord about{};
+    about.platformData = &platform;
+    int16_t nResult = 0;
+    m_Loader.Call(filterSelectorAbout, &about, &m_nData, &nResult);
+    Report(filterSelectorAbout, nResult);
+    return nResult;
+}
+
+int16_t pfSelectorRunner::Call(int16_t nSelector)
+{
+    if (nSelector == filterSelectorAbout)
+        return CallAbout(static_cast<PlatformData*>(m_Record.GetRecord()->platformData)->hwnd);
+    int16_t nResult = 0;
+    m_Loader.Call(nSelector, m_Record.GetRecord(), &m_nData, &nResult);
+    if (m_bShowRequests)
+        ReportRequest(nSelector);
+    m_Record.EndSelector();
+    Report(nSelector, nResult);
+    return nResult;
+}
+
+int16_t pfSelectorRunner::RunFilter()
+{
+    if (const int16_t nResult = Call(filterSelectorParameters))
+        return nResult;
+    if (const int16_t nResult = Call(filterSelectorPrepare))
+        return nResult;
+
+    const pfDocument original = m_Document;
+    m_Record.BeginFilterRun();
+    int16_t nResult = Call(filterSelectorStart);
+    if (nResult != noErr) {
+        m_Document = original;
+        return nResult;
+    }
+    for (int nCalls = 0; m_Record.HasRequest(); ++nCalls) {
+        if (nCalls == kMaxContinueCalls) {
+            PrintErrorLine("corvhost: the plug-in still requests data after " + std::to_string(nCalls) +
+                           " continue calls; giving up");
+            nResult = userCanceledErr;
+            break;
+        }
+        nResult = m_Record.AdvanceState();
+        if (nResult == noErr)
+            nResult = Call(filterSelectorContinue);
+        if (nResult != noErr)
+            break;
+    }
+    const int16_t nFinish = Call(filterSelectorFinish);
+    if (nResult != noErr)
+        m_Document = original;
+    return nResult != noErr ? nResult : nFinish;
+}

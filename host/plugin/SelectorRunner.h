@@ -1,0 +1,43 @@
+// Calls the plug-in's selectors the way a host does and reports each
+// result on standard output as "selector N result R".
+#pragma once
+
+#include "host/document/Document.h"
+#include "host/record/HostRecord.h"
+#include "PluginLoader.h"
+#include "framework/hostinterface/HostInterface.h"
+
+#include <cstdint>
+
+// Continue calls a run allows before the host gives up on a plug-in that
+// never clears its rectangles.
+constexpr int kMaxContinueCalls = 100000;
+
+class pfSelectorRunner {
+public:
+    pfSelectorRunner(const pfPluginLoader& loader, pfHostRecord& record, pfDocument& document);
+
+    // The about selector receives an AboutRecord instead of the filter record.
+    int16_t CallAbout(intptr_t hwnd);
+
+    // Any selector with the filter record; output is committed on return.
+    int16_t Call(int16_t nSelector);
+
+    // parameters, prepare, start, continue while data are requested, finish.
+    // A failed start or continue leaves the document as it was before start.
+    // Returns the first non-zero result, or 0.
+    int16_t RunFilter();
+
+    // Also print the rectangles each selector left requested.
+    void ShowRequests(bool bShow) { m_bShowRequests = bShow; }
+
+private:
+    void Report(int16_t nSelector, int16_t nResult) const;
+    void ReportRequest(int16_t nSelector) const;
+
+    const pfPluginLoader& m_Loader;
+    pfHostRecord& m_Record;
+    pfDocument& m_Document;
+    intptr_t m_nData = 0;
+    bool m_bShowRequests = false;
+};

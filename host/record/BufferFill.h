@@ -1,0 +1,41 @@
+// Copying part of a document into an interleaved plug-in buffer and back:
+// sampling every n-th pixel, padding what lies outside the image.
+#pragma once
+
+#include "host/document/Document.h"
+#include "host/document/LargeBuffer.h"
+#include "framework/hostinterface/HostInterface.h"
+
+#include <cstdint>
+
+// Buffer rows are padded to a multiple of this many bytes (with zeros), so a
+// plug-in must step by the row bytes it is given.
+constexpr int32_t kRowAlignment = 4;
+
+// A request needing a larger buffer is answered with memFullErr; the host's
+// memory budget (maxSpace) is the same.
+constexpr int64_t kMaxBufferBytes = int64_t(1) << 30;
+
+struct pfBufferRequest {
+    Rect rect{};       // in sampled coordinates
+    int nLoPlane = 0;  // inclusive plane range
+    int nHiPlane = 0;
+    int nRate = 1;     // sample every n-th pixel, starting at 0
+    int16_t nPadding = -3;
+};
+
+bool IsEmpty(const Rect& rect);
+
+// Integral sampling step of a 16.16 rate; 0 counts as 1, below 0 is invalid.
+int SamplingStep(Fixed nRate);
+
+// Fills buffer rows padded to kRowAlignment bytes. Padding 0..255 fills bytes with
+// that value, -1 repeats the nearest edge pixel, -2 leaves zeros, -3 (or
+// anything else out of range) makes a request reaching outside the image
+// fail with paramErr. Invalid plane ranges fail with paramErr too.
+OSErr FillBuffer(const pfDocument& source, const pfBufferRequest& request, pfLargeBuffer& buffer,
+                 int32_t& nRowBytes);
+
+// Writes the in-image part of a buffer filled at rate 1 back.
+void CommitBuffer(pfDocument& target, const pfBufferRequest& request, const pfLargeBuffer& buffer,
+                  int32_t nRowBytes);

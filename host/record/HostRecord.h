@@ -1,0 +1,92 @@
+// The filter record this host hands to the plug-in, and the host's answer
+// to advanceState: it reads the request (rectangles, planes, sampling rates,
+// padding), delivers interleaved input, output and mask buffers, and commits
+// the output buffer into the document when the plug-in asks again or the
+// selector returns. Input always comes from the document as it was before
+// the first commit, as a host's source layer does: a plug-in that writes
+// preview tiles and later asks for the whole image again still reads the
+// unfiltered picture.
+#pragma once
+
+#include "BufferFill.h"
+#include "host/document/Document.h"
+#include "host/document/DocumentFormat.h"
+#include "HandleSuite.h"
+#include "framework/hostinterface/HostInterface.h"
+
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+// Our own host signature.
+constexpr OSType kHostSignature = FourCC("CvHb");
+
+struct pfRecordOptions {
+    pfDocumentFormat format;
+    bool bOldHost = false; // every in/out/abs plane count left 0
+    bool bAdvanceState = true;
+    bool bDisplayPixels = true;
+    bool bProgress = true;
+    bool bColorServices = true;
+    bool bHandleProcs = true;
+};
+
+
+
+class pfHostRecord {
+public:
+    // pMask: the selection (one plane of the document's depth, full value =
+    // selected) or null.
+    pfHostRecord(pfDocument& document, const pfDocument* pMask, const pfRecordOptions& options,
+                 pfHandleSuite& handles);
+    ~pfHostRecord();
+    pfHostRecord(const pfHostRecord&) = delete;
+    pfHostRecord& operator=(const pfHostRecord&) = delete;
+
+    // The record the advanceState procedure answers for: the newest one.
+    static pfHostRecord* Current();
+
+    FilterRecord* GetRecord() { return m_pRecord.get(); }
+    void SetPlatformWindow(intptr_t hwnd) { m_PlatformData.hwnd = hwnd; }
+    void SetDescriptorParameters(PIDescriptorParameters* pParameters);
+
+    OSErr AdvanceState();
+
+    // Called when a selector returns: commits pending output and withdraws
+    // the buffers.
+    void EndSelector();
+
+    // A new filter run reads the document as it is now.
+    void BeginFilterRun() { m_pSource.reset(); }
+
+    // A rectangle asks for data: hosts keep calling continue.
+    bool HasRequest() const;
+
+    int GetAdvanceStateCalls() const { return m_nAdvanceStateCalls; }
+
+private:
+    struct Delivery {
+        bool bActive = false;
+        pfBufferRequest request;
+        int32_t nRowBytes = 0;
+    };
+
+    void FillRecord(const pfRecordOptions& options);
+    void FillPlaneCounts(const pfDocumentFormat& format);
+    void CommitOutput();
+    void ReleaseBuffers();
+    OSErr Deliver();
+
+    pfDocument& m_Document;
+    std::unique_ptr<pfDocument> m_pSource; // the unfiltered document, once output was committed
+    const pfDocument* m_pMask;
+    std::unique_ptr<FilterRecord> m_pRecord;
+    PlatformData m_PlatformData{};
+    uint8_t m_ErrorString[256] = {};
+    pfLargeBuffer m_InBuffer;
+    pfLargeBuffer m_OutBuffer;
+    pfLargeBuffer m_MaskBuffer;
+    Delivery m_PendingOutput;
+    int m_nAdvanceStateCalls = 0;
+    pfHostRecord* m_pPrevious = nullptr;
+};
