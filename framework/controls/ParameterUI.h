@@ -1,3 +1,4 @@
+// controls/ holds the bindings of parameters to dialog controls and their arithmetic: control text and angle math.
 // Base of the control bindings that show a parameter in the dialog.
 #pragma once
 

@@ -1,3 +1,4 @@
+// dialog/ holds the dialog's portable side: preview geometry and pixels, window positions, typed settings.
 // The abstract interactive dialog the start selector hands control to.
 #pragma once
 

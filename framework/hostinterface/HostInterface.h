@@ -1,3 +1,4 @@
+// hostinterface/ holds the host's structures, the filter record setup and the host colour picker.
 // Binary declarations of the host side of the filter plug-in interface,
 // written from the published layout facts. The filter record uses 4-byte
 // packing on Windows for both 32- and 64-bit; every other structure keeps

@@ -1,3 +1,4 @@
+// math/ holds the arithmetic that gives the same bits in every build.
 // Sine, cosine and power computed from IEEE basic operations only, so that
 // every build gives the same bits: the C runtimes differ in the last bit,
 // and the Windows one evaluates these functions on the x87 unit.

@@ -1,3 +1,4 @@
+// parameters/ holds the typed parameters and their collection.
 // The filter's parameter collection, in registration order. It points to
 // the parameters; the filter owns them.
 #pragma once

@@ -1,3 +1,4 @@
+// platform/ holds the seam to the operating system, its portable stand-in and the render's worker teams.
 // The narrow seam through which the portable core reaches the operating
 // system: tick count, message pumping during a preview render, the settings
 // store under the plug-in's registry key, message boxes, the threads and

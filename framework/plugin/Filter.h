@@ -1,3 +1,4 @@
+// plugin/ holds the filter base class, the exported entry point, selector dispatch and the library attach.
 // The abstract filter: speaks the host protocol, owns the dialog, the
 // parameter collection, the control bindings and the undo history.
 #pragma once

@@ -1,3 +1,4 @@
+// presets/ holds the presets file: its tokens, its records and its safe replacement.
 // Whole-file access for the presets file: reading it in one piece and
 // replacing it in one step, so a failed write never leaves it cut short.
 #pragma once

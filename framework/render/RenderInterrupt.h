@@ -1,3 +1,4 @@
+// render/ holds what a render shares with the dialog that runs it: interruption and the memory kept between previews.
 // How a running render learns that it should stop: the host's abort
 // callback in a final render, newer parameter changes in a preview render.
 #pragma once

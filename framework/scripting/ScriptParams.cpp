@@ -1,3 +1,4 @@
+// scripting/ holds the parameters' recording into and playback from host actions.
 // Recording into and playing back from host actions: the collection reads
 // the host's descriptor before the dialog and writes a fresh one after it.
 #include "framework/parameters/Parameter.h"

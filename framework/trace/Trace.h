@@ -1,3 +1,4 @@
+// trace/ holds the process-wide trace log.
 // The process-wide trace log: entry and exit lines of every operation,
 // warnings and errors, indented by nesting depth, written to a file only
 // when the user named one under the plug-in's registry key.

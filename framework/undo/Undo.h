@@ -1,3 +1,4 @@
+// undo/ holds the undo records and their history.
 // Undo records and the 500-slot history ring with groups.
 #pragma once
 

@@ -1,3 +1,4 @@
+// win32/ holds the Windows side: the dialog and its windows, the registry, files, threads and library attach.
 // The interactive dialog on Windows: the parameter interface (template 101)
 // and the separate, resizable preview window (template 105), both modeless,
 // driven by our own message loop on the host's thread, which renders the

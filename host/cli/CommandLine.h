@@ -1,3 +1,4 @@
+// cli/ holds the command line: its options, single runs, batches and settings files.
 // The host's command line: every option, its parsing and the help text.
 #pragma once
 

@@ -1,3 +1,4 @@
+// dialogdriver/ holds the dialog driver: scripts of steps that find, drive, read and capture the plug-in's windows.
 // Runs a dialog script (UiScript.h) against the dialogs a plug-in opens
 // during a run: a thread of the host finds the windows, types, clicks,
 // drags, reads texts and captures PNGs, and never leaves the host waiting:

@@ -1,3 +1,4 @@
+// document/ holds the host's image, its planes and buffers, and the memory it may take.
 // The host's image: planes of samples in host units, 0..255 for 8-bit
 // documents and 0..32768 for 16-bit ones, stored pixel by pixel with the
 // planes interleaved, one byte a sample in 8-bit documents and two (in the

@@ -1,3 +1,4 @@
+// imagefiles/ holds reading and writing image files.
 // PNG files as the host reads and writes them, through libpng: 8- or 16-bit
 // samples, grey, grey + alpha, RGB or RGBA, interleaved, in the file's own
 // sample range (0..255 or 0..65535).

@@ -1,3 +1,4 @@
+// plugin/ holds loading the plug-in, calling its selectors and reading its property lists.
 // Reaches the plug-in's entry point: under Windows by loading the .8bf and
 // looking up its export, in native builds by calling the filter linked into
 // the program (with the library's attach and detach work done here).

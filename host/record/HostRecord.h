@@ -1,3 +1,4 @@
+// record/ holds the filter record our host hands out, its buffers and its suites.
 // The filter record this host hands to the plug-in, and the host's answer
 // to advanceState: it reads the request (rectangles, planes, sampling rates,
 // padding), delivers interleaved input, output and mask buffers, and commits
