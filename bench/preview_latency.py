@@ -65,7 +65,7 @@ def script(args):
     steps, names = ["wait", "delivery", "read interface 1007"], ["first picture"]
     button = "1005" if args.zoom > 0 else "1006"
     for _ in range(abs(args.zoom)):
-        steps += ["click interface " + button, "wait"]
+        steps += ["click interface " + button, "wait", "delivery"]
         names.append("zoom to the level")
     steps.append("read interface 1007")
     for setting in (("density", "gamma") if args.setting == "both" else (args.setting,)):
@@ -92,7 +92,10 @@ def report(build, runs, names):
     for run in runs:
         for name, ms in zip(names, run.waits()):
             times.setdefault(name, []).append(ms)
-    delivery = [int(v[0]) for run in runs for v in run.values("delivery")]
+    # Cumulative: the first picture's share, then each zoom's.
+    deliveries = [[int(v[0]) for v in run.values("delivery")] for run in runs]
+    delivery = [d[0] for d in deliveries]
+    zooms = [b - a for d in deliveries for a, b in zip(d, d[1:])]
     labels = runs[-1].reads("interface", 1007)
     print("%s: preview at %s, changes at %s" % (build, labels[0], labels[-1]))
     for name, part in times.items():
@@ -101,6 +104,9 @@ def report(build, runs, names):
     if delivery:
         print("  host delivery before the first picture: median %.0f ms (%d to %d)" %
               (statistics.median(delivery), min(delivery), max(delivery)))
+    if zooms:
+        print("  host delivery in a zoom to the level: median %.0f ms (%d to %d)" %
+              (statistics.median(zooms), min(zooms), max(zooms)))
 
 
 def main():
