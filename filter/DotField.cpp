@@ -55,6 +55,17 @@ DotFieldSettings MakeDotFieldSettings(const pfRenderSnapshot& snapshot, int32_t 
     return s;
 }
 
+pfFieldContents DescribeField(const DotFieldSettings& s, int32_t nWidth, int32_t nHeight)
+{
+    // Twenty doubles and the flag: a setting added without a place here
+    // would let a field of other settings pass for this one.
+    static_assert(sizeof(DotFieldSettings) == 21 * sizeof(double), "every setting describes the field");
+    return {s.fOffsetX1,     s.fOffsetX2,     s.fOffsetY1,     s.fOffsetY2,     s.fWeightX1X2,   s.fWeightY1Y2,
+            s.fInnerAngleX1, s.fInnerAngleX2, s.fInnerAngleY1, s.fInnerAngleY2, s.fOuterAngleX1, s.fOuterAngleX2,
+            s.fOuterAngleY1, s.fOuterAngleY2, s.fInnerDensity,  s.fOuterDensity,  s.fGain,         s.bAntialias ? 1.0 : 0.0,
+            s.fDivisorX,     s.fDivisorY,     s.fIntensity,    double(nWidth),  double(nHeight)};
+}
+
 DotCounts ComputeDotCounts(const DotFieldSettings& settings)
 {
     double a = settings.fInnerDensity;

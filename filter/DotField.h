@@ -6,6 +6,7 @@
 #include "RenderSnapshot.h"
 
 #include "framework/hostinterface/HostInterface.h"
+#include "framework/render/RenderMemory.h"
 #include "framework/platform/WorkerTeam.h"
 
 #include <cstdint>
@@ -35,6 +36,10 @@ inline double DegreesToRadians(double fDegrees)
 // image, and each further pass draws fewer dots.
 DotFieldSettings MakeDotFieldSettings(const pfRenderSnapshot& snapshot, int32_t nWidth, int32_t nHeight,
                                       int32_t nScaleX, int32_t nScaleY);
+
+// What a field synthesised with these settings into a W x H field holds:
+// every value the synthesis reads, so equal descriptions give equal fields.
+pfFieldContents DescribeField(const DotFieldSettings& settings, int32_t nWidth, int32_t nHeight);
 
 // Inner count: dots per outer step (its whole part); outer count: outer
 // steps (rounded up).

@@ -29,8 +29,10 @@ inline int32_t TeamSizeFor(const pfRenderSnapshot& snapshot, int64_t nPixels)
 }
 
 // The whole render of one format: synthesis into a field of the output's
-// size, gamma table, pixel pass. The field, the table and the team's
-// threads live for this call.
+// size, gamma table, pixel pass. The table and the team's threads live for
+// this call; a preview's field stays for the next preview, and when only
+// what the pixel pass reads has changed (gamma, colour, blend mode, clip
+// colour), its dots are used again.
 template <typename Sample, int N, bool bAlpha>
 int16_t Render(const pfRenderSnapshot& snapshot, PixelView in, PixelView out, PixelView mask,
                const FilterRecord* pFilterRecord, int32_t nScaleX, int32_t nScaleY)
@@ -39,13 +41,20 @@ int16_t Render(const pfRenderSnapshot& snapshot, PixelView in, PixelView out, Pi
     int16_t nResult = noErr;
     const int32_t nWidth = out.nWidth, nHeight = out.nHeight;
     const DotFieldSettings settings = MakeDotFieldSettings(snapshot, nWidth, nHeight, nScaleX, nScaleY);
-    const pfRenderFloats pField = AllocateFieldFloats(uint64_t(nWidth) * uint64_t(nHeight), snapshot.bPreview);
+    const pfFieldContents contents = DescribeField(settings, nWidth, nHeight);
+    bool bFilled = false;
+    pfRenderFloats pField = AllocateFieldFloats(uint64_t(nWidth) * uint64_t(nHeight), snapshot.bPreview, contents,
+                                                bFilled);
     if (!pField) {
         nResult = memFullErr;
     } else {
         pfWorkerTeam team(TeamSizeFor(snapshot, int64_t(nWidth) * nHeight));
         const FieldView field = MakeFieldView(pField.get(), nWidth, nHeight);
-        nResult = PlaceDots(field, settings, pFilterRecord, &team);
+        if (!bFilled) {
+            nResult = PlaceDots(field, settings, pFilterRecord, &team);
+            if (nResult == noErr)
+                MarkFieldFilled(pField, contents);
+        }
         if (nResult == noErr) {
             const pfRenderFloats pGammaTable = MakeGammaTable(snapshot.fGammaCorrection);
             if (!pGammaTable)

@@ -66,19 +66,44 @@ uint8_t Checkerboard(const FilterRecord& record, int nWidth, int nHeight, int nX
     return i % 2 + j % 2 == 1 ? 255 : 208;
 }
 
+// An 8-bit row without transparency, the common case, byte by byte: the
+// preview converts every pixel after every render.
+void ConvertPlainRow(const uint8_t* pRow, uint8_t* pOut, int nColumns, const PixelLayout& layout)
+{
+    const int nStep = layout.nPlanes;
+    if (layout.nColors == 3) {
+        for (int x = 0; x < nColumns; ++x, pRow += nStep, pOut += 3) {
+            pOut[0] = pRow[2];
+            pOut[1] = pRow[1];
+            pOut[2] = pRow[0];
+        }
+    } else if (layout.nColors == 2) {
+        for (int x = 0; x < nColumns; ++x, pRow += nStep, pOut += 3) {
+            pOut[0] = pRow[1];
+            pOut[1] = pRow[0];
+            pOut[2] = 0;
+        }
+    } else {
+        for (int x = 0; x < nColumns; ++x, pRow += nStep, pOut += 3)
+            pOut[0] = pOut[1] = pOut[2] = pRow[0];
+    }
+}
+
 } // namespace
 
 bool AllocatePreviewBitmap(pfPreviewBitmap& bitmap, int nWidth, int nHeight)
 {
-    bitmap = pfPreviewBitmap();
+    bitmap.Release();
     if (nWidth < 0 || nHeight < 0)
         return false;
     const int nStride = PreviewBufferStride(nWidth);
     try {
         bitmap.bits.assign(std::size_t(nStride) * std::size_t(nHeight) * 3, 0);
     } catch (const std::bad_alloc&) {
+        bitmap = pfPreviewBitmap();
         return false;
     } catch (const std::length_error&) {
+        bitmap = pfPreviewBitmap();
         return false;
     }
     bitmap.nStride = nStride;
@@ -106,9 +131,14 @@ pfPreviewConversion ConvertOutputToPreview(const FilterRecord& record, pfPreview
     const int nRows = std::min(nHeight, bitmap.nHeight);
     const int nColumns = std::min(nWidth, bitmap.nStride);
 
+    const bool bPlain = !bDeep && layout.nAlphaIndex < 0;
     for (int y = 0; y < nRows; ++y) {
         const uint8_t* pRow = pData + int64_t(y) * record.outRowBytes;
         uint8_t* pOut = bitmap.bits.data() + std::size_t(nRows - 1 - y) * bitmap.nStride * 3;
+        if (bPlain) {
+            ConvertPlainRow(pRow, pOut, nColumns, layout);
+            continue;
+        }
         for (int x = 0; x < nColumns; ++x, pOut += 3) {
             const int nBase = x * layout.nPlanes;
             int rgb[3];

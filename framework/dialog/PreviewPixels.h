@@ -17,10 +17,18 @@ struct pfPreviewBitmap {
     int nHeight = 0;
 
     bool IsEmpty() const { return bits.empty(); }
+    // Empty, but the memory stays for the next picture: touching fresh
+    // pages costs more than converting into them.
+    void Release()
+    {
+        bits.clear();
+        nStride = nHeight = 0;
+    }
 };
 
-// Allocates a bitmap for a rendered image nWidth x nHeight; false (and an
-// empty bitmap) when the memory is not there.
+// Allocates a bitmap for a rendered image nWidth x nHeight, in the memory it
+// held when that suffices; false (and an empty bitmap) when the memory is not
+// there.
 bool AllocatePreviewBitmap(pfPreviewBitmap& bitmap, int nWidth, int nHeight);
 
 enum class pfPreviewConversion { Done, InvalidMode };

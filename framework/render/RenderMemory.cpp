@@ -11,6 +11,7 @@ uint64_t g_nRenderMemoryLimit = std::numeric_limits<uint64_t>::max();
 struct KeptField {
     float* p = nullptr;
     uint64_t nCount = 0;
+    pfFieldContents contents;
     ~KeptField() { std::free(p); }
 };
 KeptField g_KeptField;
@@ -28,6 +29,7 @@ void pfFreeMemory::operator()(float* p) const
     if (nKeepCount != 0 && !g_KeptField.p) {
         g_KeptField.p = p;
         g_KeptField.nCount = nKeepCount;
+        g_KeptField.contents = contents;
         return;
     }
     std::free(p);
@@ -41,12 +43,30 @@ pfRenderFloats AllocateRenderFloats(uint64_t nCount)
     return pfRenderFloats(static_cast<float*>(std::calloc(std::size_t(nCount > 0 ? nCount : 1), sizeof(float))));
 }
 
-pfRenderFloats AllocateFieldFloats(uint64_t nCount, bool bPreview)
+namespace {
+// Bit for bit: a NaN setting matches itself, and 0 and -0 stay apart.
+bool SameContents(const pfFieldContents& a, const pfFieldContents& b)
 {
-    if (bPreview && g_KeptField.p && g_KeptField.nCount == nCount && WithinLimits(nCount)) {
+    return !a.empty() && a.size() == b.size() && std::memcmp(a.data(), b.data(), a.size() * sizeof(double)) == 0;
+}
+}  // namespace
+
+pfRenderFloats AllocateFieldFloats(uint64_t nCount, bool bPreview, const pfFieldContents& contents, bool& bFilled)
+{
+    bFilled = false;
+    if (bPreview && g_KeptField.p && g_KeptField.nCount >= nCount && WithinLimits(nCount)) {
+        const uint64_t nCapacity = g_KeptField.nCount;
         float* p = std::exchange(g_KeptField.p, nullptr);
-        std::memset(p, 0, std::size_t(nCount) * sizeof(float));
-        return pfRenderFloats(p, pfFreeMemory{nCount});
+        bFilled = SameContents(g_KeptField.contents, contents);
+        g_KeptField.contents.clear();
+        if (!bFilled)
+            std::memset(p, 0, std::size_t(nCount) * sizeof(float));
+        // Given out, the field holds nothing reusable until its synthesis
+        // has run to the end.
+        pfRenderFloats pField(p, pfFreeMemory{nCapacity, {}});
+        if (bFilled)
+            pField.get_deleter().contents = contents;
+        return pField;
     }
     // Given back before the new request, so that the two never add up.
     ReleaseKeptRenderMemory();
@@ -56,10 +76,16 @@ pfRenderFloats AllocateFieldFloats(uint64_t nCount, bool bPreview)
     return pField;
 }
 
+void MarkFieldFilled(pfRenderFloats& field, const pfFieldContents& contents)
+{
+    field.get_deleter().contents = contents;
+}
+
 void ReleaseKeptRenderMemory()
 {
     std::free(std::exchange(g_KeptField.p, nullptr));
     g_KeptField.nCount = 0;
+    g_KeptField.contents.clear();
 }
 
 uint64_t SetRenderMemoryLimit(uint64_t nBytes)

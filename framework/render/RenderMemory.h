@@ -7,11 +7,18 @@
 #include <cstdint>
 #include <cstdlib>
 #include <memory>
+#include <vector>
 
-// Frees a render's block, or keeps a preview's field for the next preview
-// render when nKeepCount (its floats) is set.
+// What a field holds: the description of the synthesis that filled it (its
+// settings and size, compared bit for bit); empty while it holds nothing a
+// later render could use.
+using pfFieldContents = std::vector<double>;
+
+// Frees a render's block, or keeps a preview's field, with what it holds,
+// for the next preview render when nKeepCount (its floats) is set.
 struct pfFreeMemory {
     uint64_t nKeepCount = 0;
+    pfFieldContents contents;
     void operator()(float* p) const;
 };
 using pfRenderFloats = std::unique_ptr<float[], pfFreeMemory>;
@@ -20,11 +27,17 @@ using pfRenderFloats = std::unique_ptr<float[], pfFreeMemory>;
 // from the system already cleared, so a fresh field costs no clearing pass.
 pfRenderFloats AllocateRenderFloats(uint64_t nCount);
 
-// The dot field. A preview's field is kept when its render ends and cleared
-// for the next preview render of the same size: taking fresh pages from the
-// system costs a quarter of a preview render in page faults. Any other
+// The dot field for the synthesis that contents describes. A preview's field
+// is kept when its render ends and reused by the next preview render that
+// fits in it: taking fresh pages from the system costs a quarter of a
+// preview render in page faults. When it already holds that synthesis it
+// comes back as it is and bFilled is set (a change of gamma, colour or blend
+// mode places no dot again); otherwise it comes back cleared. Any other
 // request gives the kept field back first.
-pfRenderFloats AllocateFieldFloats(uint64_t nCount, bool bPreview);
+pfRenderFloats AllocateFieldFloats(uint64_t nCount, bool bPreview, const pfFieldContents& contents, bool& bFilled);
+
+// The field now holds the whole synthesis that contents describes.
+void MarkFieldFilled(pfRenderFloats& field, const pfFieldContents& contents);
 
 // Gives the kept preview field back to the system (the dialog has closed).
 void ReleaseKeptRenderMemory();

@@ -71,7 +71,7 @@ void pfPreviewWin32::AssignScaleFactor(int nFactor)
         UpdateWindow(m_hPreview);
     } else {
         g_nLastRenderFactor = nRenderFactor;
-        m_pBits = pfPreviewBitmap();
+        m_pBits.Release();
         m_bBitsValid = false;
         const int16_t nResult = m_pFilter->SetupFilterRecord(m_pFilterRecord, uint32_t(nRenderFactor));
         const Rect& out = m_pFilterRecord->outRect;

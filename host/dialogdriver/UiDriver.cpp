@@ -3,6 +3,7 @@
 #if defined(_WIN32)
 #include "host/text/Console.h"
 #include "host/record/HostWindow.h"
+#include "host/record/RunClock.h"
 #include "UiWindows.h"
 #include "host/text/WinText.h"
 #include "WindowCapture.h"
@@ -60,6 +61,7 @@ struct pfUiDriver::State {
     HANDLE hSync = nullptr;
     DWORD nTimeoutMs = kDefaultTimeoutMs;
     DWORD nLastAction = 0;
+    bool bActed = false; // before the first action, waits count from the filter's start
     bool bSucceeded = false;
     bool bClosed = false;
     std::map<HWND, WPARAM> buttons; // mouse buttons held per window
@@ -123,7 +125,11 @@ struct pfUiDriver::State {
 
     void Focus(HWND hDialog, HWND hControl) { Send(hDialog, WM_NEXTDLGCTL, WPARAM(hControl), TRUE); }
 
-    void Acted() { nLastAction = GetTickCount(); }
+    void Acted()
+    {
+        nLastAction = GetTickCount();
+        bActed = true;
+    }
 
     // --- steps
 
@@ -159,7 +165,8 @@ struct pfUiDriver::State {
                 throw StepFailed("the preview was still rendering after " + std::to_string(nTimeoutMs / 1000) +
                                  " s");
         }
-        PrintLine("wait " + std::to_string(nIdleSince - nLastAction));
+        const DWORD nFrom = bActed ? nLastAction : GetTickCount() - MillisecondsSinceFilterStart();
+        PrintLine("wait " + std::to_string(nIdleSince - nFrom));
     }
 
     void SetText(const pfUiStep& step, bool bKeyByKey)
@@ -426,6 +433,8 @@ struct pfUiDriver::State {
             Close(v == "ok" ? IDOK : IDCANCEL);
         else if (v == "sleep")
             Sleep(DWORD(std::max(step.Int(0), 0)));
+        else if (v == "delivery")
+            PrintLine("delivery " + std::to_string(DeliveryMilliseconds()));
         else if (v == "timeout")
             nTimeoutMs = DWORD(std::max(step.Int(0), 1)) * 1000;
     }

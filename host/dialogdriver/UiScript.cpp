@@ -18,6 +18,7 @@ const std::map<std::string, std::string>& Grammar()
         {"resize", "WII"},   {"show", "WS"},      {"close", "W"},    {"read", "WI"},    {"state", "WI"},
         {"items", "WI"},     {"caption", "W"},    {"place", "W"},      {"rect", "WI"},     {"texts", "W"},    {"capture", "WT"}, {"capture-client", "WT"},
         {"answer", "WT"},    {"ok", ""},          {"cancel", ""},    {"sleep", "I"},    {"timeout", "I"},
+        {"delivery", ""},
     };
     return grammar;
 }
@@ -194,7 +195,10 @@ preview or the "caption" of another window (a message box, "save as", ...);
 ID is a control id; X Y are client coordinates. Every step waits up to the
 step timeout for its window and fails with its line number otherwise.
   wait                   until the preview is painted and no render is pending;
-                         prints "wait MS" (milliseconds since the last action)
+                         prints "wait MS" (milliseconds since the last action,
+                         before any: since the plug-in was asked to start)
+  delivery               prints "delivery MS": the milliseconds our host spent
+                         delivering image data since the plug-in started
   set WINDOW ID TEXT     focus an edit and replace its text (one change)
   type WINDOW ID TEXT    focus an edit, select its text and type TEXT key by key
   focus WINDOW ID        give a control the keyboard focus

@@ -1,5 +1,6 @@
 #include "SelectorRunner.h"
 
+#include "host/record/RunClock.h"
 #include "host/text/Console.h"
 
 #include <utility>
@@ -66,6 +67,7 @@ int16_t pfSelectorRunner::RunFilter()
 
     const pfDocument original = m_Document;
     m_Record.BeginFilterRun();
+    MarkFilterStart();
     int16_t nResult = Call(filterSelectorStart);
     if (nResult != noErr) {
         m_Document = original;

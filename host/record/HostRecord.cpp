@@ -1,6 +1,7 @@
 #include "HostRecord.h"
 
 #include "Callbacks.h"
+#include "RunClock.h"
 
 #include <algorithm>
 #include <new>
@@ -149,6 +150,7 @@ bool pfHostRecord::HasRequest() const
 OSErr pfHostRecord::AdvanceState()
 {
     ++m_nAdvanceStateCalls;
+    const pfDeliveryTimer timer;
     // Nothing may escape into the plug-in: an allocation failure is an answer.
     try {
         // Only a commit followed by a new delivery needs the unfiltered copy.

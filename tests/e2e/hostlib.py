@@ -52,7 +52,8 @@ class WineSession:
     """One Wine prefix inside the 64-bit build folder and one persistent
     wineserver for the whole test run."""
 
-    def __init__(self, win64_dir):
+    def __init__(self, win64_dir, screen="1280x1024"):
+        self.screen = screen
         self.win64_dir = os.path.abspath(win64_dir or "")
         self.host = require_file(os.path.join(self.win64_dir, "corvhost.exe"), "64-bit host")
         self.plugin = require_file(os.path.join(self.win64_dir, "CorvaneII.8bf"), "64-bit plug-in")
@@ -99,7 +100,7 @@ class WineSession:
         # expected: the first Wine process of a persistent server fixes the
         # desktop's display, and one started without any leaves later runs
         # with windows that never appear.
-        command = [self.xvfb_run, "-a", "-s", "-screen 0 1280x1024x24", self.wine] + list(program_and_args)
+        command = [self.xvfb_run, "-a", "-s", "-screen 0 %sx24" % self.screen, self.wine] + list(program_and_args)
         # Files, not pipes: Wine's helper processes inherit the handles and
         # outlive the program, so a pipe would never reach its end.
         with tempfile.TemporaryFile() as out, tempfile.TemporaryFile() as err:

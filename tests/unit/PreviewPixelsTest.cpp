@@ -63,6 +63,13 @@ TEST(PreviewPixels, GreyRgbAndTwoChannelImagesShowUpright)
     rgb.Set16(2, 128);
     EXPECT_EQ(Pixel(Convert(rgb, 1, 1), 0, 0), (std::array<int, 3>{0, 100, 254})) << "16-bit samples / 129";
 
+    // A fourth plane that is not shown: pixels are four samples apart.
+    Tile rgbx(plugInModeRGBColor, 8, 4, 2, 1);
+    rgbx.data = {1, 2, 3, 4, 5, 6, 7, 8};
+    const pfPreviewBitmap rgbxBits = Convert(rgbx, 2, 1);
+    EXPECT_EQ(Pixel(rgbxBits, 0, 0), (std::array<int, 3>{3, 2, 1}));
+    EXPECT_EQ(Pixel(rgbxBits, 1, 0), (std::array<int, 3>{7, 6, 5}));
+
     Tile two(plugInModeMultichannel, 8, 2, 1, 1);
     two.data = {70, 90};
     EXPECT_EQ(Pixel(Convert(two, 1, 1), 0, 0), (std::array<int, 3>{90, 70, 0})) << "green and blue";

@@ -116,3 +116,39 @@ TEST(RenderInterrupt, HugeOuterStepsAreCheckedWithinTheStep)
     EXPECT_EQ(SynthesizeDotField(MakeFieldView(values.data(), 64, 48), settings, &record), userCanceledErr);
     EXPECT_EQ(platform.m_nPumps, 1);
 }
+
+TEST(RenderInterrupt, APreviewReusesTheKeptDotsOnlyWhenTheyAreAWholeSynthesisOfItsSettings)
+{
+    RenderControlReset reset;
+    FakeDialogPlatform platform;
+    const auto render = [](const pfRenderSnapshot& snapshot, int16_t nWidth) {
+        TestImage image(plugInModeRGBColor, 8, nWidth, 30, 3);
+        image.in.assign(image.in.size(), 90);
+        const int16_t nResult = SelectRenderTemplate(snapshot, &image.record);
+        return nResult == noErr ? image.out : std::vector<uint8_t>();
+    };
+    // Dots for three rounds between interruption checks.
+    pfRenderSnapshot dense;
+    dense.fInnerDensity = dense.fOuterDensity = 5.0;
+    dense.fGammaCorrection = 2.2;
+    pfRenderSnapshot turned = dense;
+    turned.fInnerAngleX1 = 50.0;
+    const std::vector<uint8_t> expected = render(dense, 40), expectedTurned = render(turned, 40);
+
+    g_nRenderStartTick = platform.m_nNow = 1000;
+    dense.bPreview = turned.bPreview = true;
+    pfRenderSnapshot flat = dense;
+    flat.fGammaCorrection = 1.0;
+    render(flat, 80);
+    render(flat, 40);
+    EXPECT_EQ(render(dense, 40), expected);
+
+    // Overtaken after the first round: those dots are not taken for all.
+    g_bPreviewDirty = true;
+    platform.m_nNow = 1250;
+    EXPECT_TRUE(render(turned, 40).empty());
+    g_bPreviewDirty = false;
+    EXPECT_EQ(render(turned, 40), expectedTurned);
+    EXPECT_EQ(render(dense, 40), expected);
+    ReleaseKeptRenderMemory();
+}
