@@ -14,4 +14,7 @@ add_library(CorvaneII SHARED
   ${PROJECT_SOURCE_DIR}/resources/CorvaneII.def)
 set_target_properties(CorvaneII PROPERTIES PREFIX "" SUFFIX ".8bf" OUTPUT_NAME "CorvaneII")
 target_link_options(CorvaneII PRIVATE -static -static-libgcc -static-libstdc++ -Wl,--kill-at)
+# The same sources give the same bytes: no link time in the PE header, so a
+# release can be rebuilt and compared.
+target_link_options(CorvaneII PRIVATE -Wl,--no-insert-timestamp)
 target_link_libraries(CorvaneII PRIVATE user32 gdi32 comdlg32 advapi32 comctl32)

@@ -2,9 +2,14 @@
 """Static checks of both built plug-ins, as a host sees them before loading
 any code: the one export, the DLLs imported, the PE machine, the property
 list byte for byte (read back through our host's --list-pipl and through an
-independent reader here), the About box, the dialog templates of the
-interface, the preview window and "save as" control by control, icon and
-cursor, and SSE2-only floating point in the 32-bit build."""
+independent reader here), the version resource Windows shows (read here and
+by Debian's pefile), the About box, the dialog templates of the interface,
+the preview window and "save as" control by control, icon and cursor, and
+SSE2-only floating point in the 32-bit build.
+
+With --plugin ARCH=FILE (repeatable) the checks of a single file run on the
+given files instead of the build folders: the release package checks what it
+ships that way."""
 
 import argparse
 import collections
@@ -14,6 +19,14 @@ import re
 import struct
 import subprocess
 import sys
+
+try:
+    import pefile
+except ImportError:
+    # Debian's package lives outside the paths of a separately installed
+    # Python.
+    sys.path.append('/usr/lib/python3/dist-packages')
+    import pefile
 
 SYSTEM_DLLS = {'kernel32.dll', 'user32.dll', 'gdi32.dll', 'advapi32.dll', 'comdlg32.dll', 'comctl32.dll',
                'msvcrt.dll', 'ucrtbase.dll'}
@@ -27,7 +40,7 @@ X87_ARITHMETIC = re.compile(r'^f(i?add|i?sub|i?subr|i?mul|i?div|i?divr|sqrt|sin|
 # carry their own, so none of these may be linked in.
 X87_TRANSCENDENTAL = re.compile(r'^f(sin|cos|sincos|ptan|patan|2xm1|yl2x|yl2xp1)$')
 
-RT_CURSOR_GROUP, RT_DIALOG, RT_ICON_GROUP = 12, 5, 14
+RT_CURSOR_GROUP, RT_DIALOG, RT_ICON_GROUP, RT_VERSION = 12, 5, 14, 16
 LANGUAGE_EN_US = 1033
 
 # Window, dialog and control styles (winuser.h, commctrl.h).
@@ -170,6 +183,18 @@ DIALOGS = {
           SAVE_AS_CONTROLS),
 }
 
+# Each build by architecture: PE machine, optional header magic, the property
+# naming the entry point, the architecture's words in the file description,
+# and the objdump that can disassemble it for x87 code (None: no x87 there).
+ARCHITECTURES = {
+    'x86': (0x014C, 0x10B, 'wx86', '32-bit x86', 'i686-w64-mingw32-objdump'),
+    'x64': (0x8664, 0x20B, '8664', '64-bit x86', 'x86_64-w64-mingw32-objdump'),
+    'arm64': (0xAA64, 0x20B, 'wa64', 'ARM64', None),
+}
+
+VS_FIXEDFILEINFO_SIGNATURE = 0xFEEF04BD
+VOS_NT_WINDOWS32, VFT_DLL = 0x00040004, 2
+
 failures = []
 
 
@@ -282,15 +307,12 @@ def run(command):
         return None
 
 
-def check_exports_and_imports(name, path, objdump):
-    result = run([objdump, '-p', path])
-    if result is None or not check(result.returncode == 0, '%s: objdump -p failed: %s' % (name, result and result.stderr)):
-        return
-    text = result.stdout
-    table = text.split('[Ordinal/Name Pointer] Table', 1)
-    exports = re.findall(r'^\s*\[\s*\d+\]\s+(\S+)\s*$', table[1].split('\n\n', 1)[0], re.M) if len(table) > 1 else []
+def check_exports_and_imports(name, image):
+    """Through pefile, which reads every machine's tables alike."""
+    exports = [symbol.name.decode('ascii', 'replace') if symbol.name else '#%d' % symbol.ordinal
+               for symbol in getattr(image, 'DIRECTORY_ENTRY_EXPORT', None) and image.DIRECTORY_ENTRY_EXPORT.symbols or []]
     check(exports == ['ENTRYPOINT'], '%s: exports %s, expected exactly ENTRYPOINT' % (name, exports))
-    imports = [dll.lower() for dll in re.findall(r'DLL Name:\s*(\S+)', text)]
+    imports = [entry.dll.decode('ascii', 'replace').lower() for entry in getattr(image, 'DIRECTORY_ENTRY_IMPORT', [])]
     check(imports, '%s: no imports found' % name)
     foreign = [dll for dll in imports if dll not in SYSTEM_DLLS and not dll.startswith('api-ms-win-')]
     check(not foreign, '%s: imports non-system DLLs %s' % (name, foreign))
@@ -421,7 +443,7 @@ def check_host_listing(name, host, path, code_key):
                                    % (name, result and result.returncode, result and result.stderr.strip())):
         return
     lines = result.stdout.splitlines()
-    machine = {'wx86': 'x86', '8664': 'x64'}[code_key]
+    machine = {'wx86': 'x86', '8664': 'x64', 'wa64': 'arm64'}[code_key]
     check(lines and lines[0].startswith('machine=%s ' % machine), '%s: listing says %r' % (name, lines[:1]))
     check(len(lines) > 1 and re.match(r'PIPL 16000 language=1033 .*reserved=1 version=0 count=8$', lines[1]),
           '%s: listing header %r' % (name, lines[1:2]))
@@ -465,37 +487,108 @@ def check_no_runtime_transcendentals(name, path, objdump):
     check(not found, '%s: x87 transcendental instructions %s linked in' % (name, found))
 
 
-def check_plugin(name, build, objdump, expect_machine, expect_magic, code_key, host):
-    path = os.path.join(build, 'CorvaneII.8bf')
+def parse_version_node(data, at):
+    """One node of a version resource: ((key, value bytes, children), end)."""
+    length, value_length, text = struct.unpack_from('<HHH', data, at)
+    key, value_at = read_sz(data, at + 6)
+    value_at = (value_at + 3) & ~3
+    value_end = value_at + (2 * value_length if text else value_length)
+    children, child = [], (value_end + 3) & ~3
+    while child < at + length:
+        node, child = parse_version_node(data, child)
+        children.append(node)
+        child = (child + 3) & ~3
+    return (key, data[value_at:value_end], children), at + length
+
+
+def read_version_resource(resources):
+    """Our read of the version resource: (file version, product version,
+    OS, file type, {string name: text}), the strings of the one table."""
+    found = [data for key, data in resources.items() if key[0] == RT_VERSION]
+    if len(found) != 1:
+        raise ValueError('%d version resources' % len(found))
+    (key, fixed, children), _ = parse_version_node(found[0], 0)
+    signature, _, file_ms, file_ls, product_ms, product_ls, _, _, os_, type_ = struct.unpack_from('<10I', fixed)
+    if key != 'VS_VERSION_INFO' or signature != VS_FIXEDFILEINFO_SIGNATURE:
+        raise ValueError('version resource starts with %r, signature 0x%08x' % (key, signature))
+    tables = [table for name, _, blocks in children if name == 'StringFileInfo' for table in blocks]
+    strings = {entry[0]: entry[1].decode('utf-16-le').rstrip('\0') for table in tables for entry in table[2]}
+    return (file_ms, file_ls), (product_ms, product_ls), os_, type_, strings
+
+
+def expected_version_strings(description):
+    vers = struct.unpack('<I', dict(expected_properties('wx86'))['vers'])[0]
+    text = '%d.%02d' % (vers >> 16, vers & 0xFFFF)
+    return vers, {'CompanyName': 'Veskary', 'FileDescription': 'Corvane II filter plug-in for %s hosts' % description,
+                  'FileVersion': text, 'InternalName': 'CorvaneII', 'LegalCopyright': 'Copyright (C) 2026 Veskary',
+                  'OriginalFilename': 'CorvaneII.8bf', 'ProductName': 'Corvane II', 'ProductVersion': text}
+
+
+def check_version_resource(name, pe, image, description):
+    """The version the property list states, read by us and by pefile."""
+    vers, strings = expected_version_strings(description)
+    numeric = (vers, 0)   # major.minor in the high word, as the property list has it
+    try:
+        ours = read_version_resource(pe.resources())
+    except (ValueError, struct.error) as error:
+        failures.append('%s: version resource unreadable: %s' % (name, error))
+        return
+    check(ours == (numeric, numeric, VOS_NT_WINDOWS32, VFT_DLL, strings), '%s: version resource reads %s, expected %s'
+          % (name, ours, (numeric, numeric, VOS_NT_WINDOWS32, VFT_DLL, strings)))
+    fixed = image.VS_FIXEDFILEINFO[0] if getattr(image, 'VS_FIXEDFILEINFO', None) else None
+    theirs = {key.decode('ascii'): value.decode('utf-8') for info in getattr(image, 'FileInfo', [[]])[0]
+              if info.Key == b'StringFileInfo' for table in info.StringTable for key, value in table.entries.items()}
+    check(fixed and (fixed.FileVersionMS, fixed.FileVersionLS) == numeric and theirs == strings,
+          '%s: pefile reads version %s and %s' % (name, fixed and (fixed.FileVersionMS, fixed.FileVersionLS), theirs))
+
+
+def check_plugin(name, path, architecture, host):
+    machine, magic, code_key, description, objdump = ARCHITECTURES[architecture]
     if not check(os.path.isfile(path), '%s: %s missing' % (name, path)):
         return
-    check_exports_and_imports(name, path, objdump)
-    check_no_runtime_transcendentals(name, path, objdump)
+    if objdump:
+        check_no_runtime_transcendentals(name, path, objdump)
     try:
         with open(path, 'rb') as f:
-            pe = PeFile(f.read())
-        check(pe.machine == expect_machine, '%s: PE machine 0x%04x' % (name, pe.machine))
-        check(pe.magic == expect_magic, '%s: optional header magic 0x%03x' % (name, pe.magic))
+            data = f.read()
+        pe = PeFile(data)
+        image = pefile.PE(data=data)
+        check(pe.machine == machine, '%s: PE machine 0x%04x' % (name, pe.machine))
+        check(pe.magic == magic, '%s: optional header magic 0x%03x' % (name, pe.magic))
+        check_exports_and_imports(name, image)
         check_pipl_bytes(name, pe, code_key)
         check_dialog_templates(name, pe.resources())
-    except (ValueError, struct.error) as error:
+        check_version_resource(name, pe, image, description)
+    except (ValueError, struct.error, pefile.PEFormatError) as error:
         failures.append('%s: unreadable PE file: %s' % (name, error))
     check_host_listing(name, host, path, code_key)
 
 
 def main():
     parser = argparse.ArgumentParser()
-    for option in ('--win64', '--win32', '--native', '--source'):
-        parser.add_argument(option, required=True)
+    for option in ('--win64', '--win32', '--source'):
+        parser.add_argument(option)
+    parser.add_argument('--native', required=True)
+    parser.add_argument('--plugin', action='append', default=[], metavar='ARCH=FILE',
+                        help='check FILE as the build for ARCH (%s) instead of the build folders'
+                        % ', '.join(ARCHITECTURES))
     args = parser.parse_args()
     host = os.path.join(args.native, 'corvhost')
     check(os.path.isfile(host), 'native host %s missing' % host)
-    check_plugin('win32', args.win32, 'i686-w64-mingw32-objdump', 0x014C, 0x10B, 'wx86', host)
-    check_plugin('win64', args.win64, 'x86_64-w64-mingw32-objdump', 0x8664, 0x20B, '8664', host)
-    check_sse2_only(args.win32)
+    if args.plugin:
+        for given in args.plugin:
+            architecture, _, path = given.partition('=')
+            if check(architecture in ARCHITECTURES, '%s: no architecture %r' % (given, architecture)):
+                check_plugin(path, path, architecture, host)
+    elif not (args.win32 and args.win64):
+        parser.error('give --win32 and --win64, or --plugin')
+    else:
+        check_plugin('win32', os.path.join(args.win32, 'CorvaneII.8bf'), 'x86', host)
+        check_plugin('win64', os.path.join(args.win64, 'CorvaneII.8bf'), 'x64', host)
+        check_sse2_only(args.win32)
     for message in failures:
         print('FAIL:', message)
-    print('%d failure(s)' % len(failures) if failures else 'both plug-ins pass the static checks')
+    print('%d failure(s)' % len(failures) if failures else 'the plug-ins pass the static checks')
     return 1 if failures else 0
 
 
