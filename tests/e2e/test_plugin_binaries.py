@@ -1,10 +1,11 @@
 #!/usr/bin/env python3
-"""Static checks of both built plug-ins, as a host sees them before loading
-any code: the one export, the DLLs imported, the PE machine, the property
-list byte for byte (read back through our host's --list-pipl and through an
-independent reader here), the About box, the dialog templates of the
-interface, the preview window and "save as" control by control, icon and
-cursor, and SSE2-only floating point in the 32-bit build."""
+"""Static checks of the three built plug-ins (32-bit, 64-bit x86, ARM64), as
+a host sees them before loading any code: the one export, the DLLs imported,
+the PE machine, the property list byte for byte (read back through our
+host's --list-pipl and through an independent reader here), the About box,
+the dialog templates of the interface, the preview window and "save as"
+control by control, icon and cursor, and SSE2-only floating point in the
+32-bit build."""
 
 import argparse
 import collections
@@ -221,7 +222,8 @@ class PeFile:
         optional = pe + 24
         self.magic = struct.unpack_from('<H', data, optional)[0]
         directories = optional + (96 if self.magic == 0x10B else 112)
-        self.resource_rva, self.resource_size = struct.unpack_from('<II', data, directories + 16)
+        self.export_rva, self.export_size, self.import_rva, _, self.resource_rva, self.resource_size = \
+            struct.unpack_from('<6I', data, directories)
         self.sections = []
         for i in range(sections):
             header = optional + optional_size + 40 * i
@@ -233,6 +235,31 @@ class PeFile:
             if start <= rva and rva + length <= start + raw_size:
                 return self.data[raw + rva - start:raw + rva - start + length]
         raise ValueError('RVA 0x%x not in a section' % rva)
+
+    def string_at(self, rva):
+        for start, raw_size, raw in self.sections:
+            if start <= rva < start + raw_size:
+                at = raw + rva - start
+                return self.data[at:self.data.index(b'\0', at)].decode('latin-1')
+        raise ValueError('RVA 0x%x not in a section' % rva)
+
+    def exports(self):
+        """The names the export directory lists."""
+        if not self.export_rva:
+            return []
+        count, _, names_rva = struct.unpack_from('<III', self.at_rva(self.export_rva + 24, 12))
+        return [self.string_at(struct.unpack('<I', self.at_rva(names_rva + 4 * i, 4))[0]) for i in range(count)]
+
+    def imports(self):
+        """The DLLs the import directory names."""
+        dlls, at = [], self.import_rva
+        while at:
+            lookup, _, _, name_rva, thunks = struct.unpack('<5I', self.at_rva(at, 20))
+            if not (lookup or name_rva or thunks):
+                break
+            dlls.append(self.string_at(name_rva))
+            at += 20
+        return dlls
 
     def resources(self):
         """{(type, name, language): bytes}; string names upper-cased."""
@@ -282,15 +309,10 @@ def run(command):
         return None
 
 
-def check_exports_and_imports(name, path, objdump):
-    result = run([objdump, '-p', path])
-    if result is None or not check(result.returncode == 0, '%s: objdump -p failed: %s' % (name, result and result.stderr)):
-        return
-    text = result.stdout
-    table = text.split('[Ordinal/Name Pointer] Table', 1)
-    exports = re.findall(r'^\s*\[\s*\d+\]\s+(\S+)\s*$', table[1].split('\n\n', 1)[0], re.M) if len(table) > 1 else []
+def check_exports_and_imports(name, pe):
+    exports = pe.exports()
     check(exports == ['ENTRYPOINT'], '%s: exports %s, expected exactly ENTRYPOINT' % (name, exports))
-    imports = [dll.lower() for dll in re.findall(r'DLL Name:\s*(\S+)', text)]
+    imports = [dll.lower() for dll in pe.imports()]
     check(imports, '%s: no imports found' % name)
     foreign = [dll for dll in imports if dll not in SYSTEM_DLLS and not dll.startswith('api-ms-win-')]
     check(not foreign, '%s: imports non-system DLLs %s' % (name, foreign))
@@ -421,7 +443,7 @@ def check_host_listing(name, host, path, code_key):
                                    % (name, result and result.returncode, result and result.stderr.strip())):
         return
     lines = result.stdout.splitlines()
-    machine = {'wx86': 'x86', '8664': 'x64'}[code_key]
+    machine = {'wx86': 'x86', '8664': 'x64', 'wa64': 'arm64'}[code_key]
     check(lines and lines[0].startswith('machine=%s ' % machine), '%s: listing says %r' % (name, lines[:1]))
     check(len(lines) > 1 and re.match(r'PIPL 16000 language=1033 .*reserved=1 version=0 count=8$', lines[1]),
           '%s: listing header %r' % (name, lines[1:2]))
@@ -469,11 +491,12 @@ def check_plugin(name, build, objdump, expect_machine, expect_magic, code_key, h
     path = os.path.join(build, 'CorvaneII.8bf')
     if not check(os.path.isfile(path), '%s: %s missing' % (name, path)):
         return
-    check_exports_and_imports(name, path, objdump)
-    check_no_runtime_transcendentals(name, path, objdump)
+    if objdump:
+        check_no_runtime_transcendentals(name, path, objdump)
     try:
         with open(path, 'rb') as f:
             pe = PeFile(f.read())
+        check_exports_and_imports(name, pe)
         check(pe.machine == expect_machine, '%s: PE machine 0x%04x' % (name, pe.machine))
         check(pe.magic == expect_magic, '%s: optional header magic 0x%03x' % (name, pe.magic))
         check_pipl_bytes(name, pe, code_key)
@@ -485,17 +508,19 @@ def check_plugin(name, build, objdump, expect_machine, expect_magic, code_key, h
 
 def main():
     parser = argparse.ArgumentParser()
-    for option in ('--win64', '--win32', '--native', '--source'):
+    for option in ('--win64', '--win32', '--arm64', '--native', '--source'):
         parser.add_argument(option, required=True)
     args = parser.parse_args()
     host = os.path.join(args.native, 'corvhost')
     check(os.path.isfile(host), 'native host %s missing' % host)
     check_plugin('win32', args.win32, 'i686-w64-mingw32-objdump', 0x014C, 0x10B, 'wx86', host)
     check_plugin('win64', args.win64, 'x86_64-w64-mingw32-objdump', 0x8664, 0x20B, '8664', host)
+    # The C runtime's x87 transcendentals have no counterpart on ARM64.
+    check_plugin('arm64', args.arm64, None, 0xAA64, 0x20B, 'wa64', host)
     check_sse2_only(args.win32)
     for message in failures:
         print('FAIL:', message)
-    print('%d failure(s)' % len(failures) if failures else 'both plug-ins pass the static checks')
+    print('%d failure(s)' % len(failures) if failures else 'all three plug-ins pass the static checks')
     return 1 if failures else 0
 
 
