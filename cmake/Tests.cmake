@@ -26,12 +26,13 @@ endif()
 # End-to-end tests drive the Windows builds; their build folders are given.
 set(CORVANE_WIN64_DIR "" CACHE PATH "build folder of the 64-bit plug-in and host")
 set(CORVANE_WIN32_DIR "" CACHE PATH "build folder of the 32-bit plug-in")
+set(CORVANE_ARM64_DIR "" CACHE PATH "build folder of the ARM64 plug-in")
 file(GLOB E2E_TESTS CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/tests/e2e/test_*.py)
 foreach(script ${E2E_TESTS})
   get_filename_component(name ${script} NAME_WE)
   add_test(NAME e2e.${name}
     COMMAND python3 ${script}
-      --win64 ${CORVANE_WIN64_DIR} --win32 ${CORVANE_WIN32_DIR}
+      --win64 ${CORVANE_WIN64_DIR} --win32 ${CORVANE_WIN32_DIR} --arm64 ${CORVANE_ARM64_DIR}
       --native $<TARGET_FILE_DIR:corvhost> --source ${PROJECT_SOURCE_DIR})
   # Scripts that run the native host are labelled too: the sanitized build
   # runs them again.

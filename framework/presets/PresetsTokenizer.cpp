@@ -1,4 +1,5 @@
 #include "PresetsTokenizer.h"
+#include "DoubleFromChars.h"
 
 #include <charconv>
 #include <cmath>
@@ -91,7 +92,7 @@ std::optional<double> ParseFloatToken(const std::string& strToken)
         return 0.0;
     const char* pLast = strToken.data() + strToken.size();
     double fValue = 0.0;
-    const auto result = std::from_chars(pFirst, pLast, fValue, std::chars_format::general);
+    const auto result = DoubleFromChars(pFirst, pLast, fValue);
     if (result.ec == std::errc::result_out_of_range)
         return HasNegativeExponent(pFirst, result.ptr) ? std::optional<double>(0.0) : std::nullopt;
     if (result.ec != std::errc())

@@ -27,6 +27,7 @@ def parse_args(argv=None):
     parser = argparse.ArgumentParser()
     parser.add_argument("--win64", default="")
     parser.add_argument("--win32", default="")
+    parser.add_argument("--arm64", default="")
     parser.add_argument("--native", default="")
     parser.add_argument("--source", default=os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__)))))
     args, rest = parser.parse_known_args(argv)

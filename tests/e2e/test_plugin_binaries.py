@@ -1,5 +1,5 @@
 #!/usr/bin/env python3
-"""Static checks of both built plug-ins, as a host sees them before loading
+"""Static checks of the three built plug-ins (32-bit x86, 64-bit x86, ARM64), as a host sees them before loading
 any code: the one export, the DLLs imported, the PE machine, the property
 list byte for byte (read back through our host's --list-pipl and through an
 independent reader here), the version resource Windows shows (read here and
@@ -246,7 +246,8 @@ class PeFile:
         optional = pe + 24
         self.magic = struct.unpack_from('<H', data, optional)[0]
         directories = optional + (96 if self.magic == 0x10B else 112)
-        self.resource_rva, self.resource_size = struct.unpack_from('<II', data, directories + 16)
+        self.export_rva, self.export_size, self.import_rva, _, self.resource_rva, self.resource_size = \
+            struct.unpack_from('<6I', data, directories)
         self.sections = []
         for i in range(sections):
             header = optional + optional_size + 40 * i
@@ -258,6 +259,31 @@ class PeFile:
             if start <= rva and rva + length <= start + raw_size:
                 return self.data[raw + rva - start:raw + rva - start + length]
         raise ValueError('RVA 0x%x not in a section' % rva)
+
+    def string_at(self, rva):
+        for start, raw_size, raw in self.sections:
+            if start <= rva < start + raw_size:
+                at = raw + rva - start
+                return self.data[at:self.data.index(b'\0', at)].decode('latin-1')
+        raise ValueError('RVA 0x%x not in a section' % rva)
+
+    def exports(self):
+        """The names the export directory lists."""
+        if not self.export_rva:
+            return []
+        count, _, names_rva = struct.unpack_from('<III', self.at_rva(self.export_rva + 24, 12))
+        return [self.string_at(struct.unpack('<I', self.at_rva(names_rva + 4 * i, 4))[0]) for i in range(count)]
+
+    def imports(self):
+        """The DLLs the import directory names."""
+        dlls, at = [], self.import_rva
+        while at:
+            lookup, _, _, name_rva, thunks = struct.unpack('<5I', self.at_rva(at, 20))
+            if not (lookup or name_rva or thunks):
+                break
+            dlls.append(self.string_at(name_rva))
+            at += 20
+        return dlls
 
     def resources(self):
         """{(type, name, language): bytes}; string names upper-cased."""
@@ -566,7 +592,7 @@ def check_plugin(name, path, architecture, host):
 
 def main():
     parser = argparse.ArgumentParser()
-    for option in ('--win64', '--win32', '--source'):
+    for option in ('--win64', '--win32', '--arm64', '--source'):
         parser.add_argument(option)
     parser.add_argument('--native', required=True)
     parser.add_argument('--plugin', action='append', default=[], metavar='ARCH=FILE',
@@ -580,11 +606,12 @@ def main():
             architecture, _, path = given.partition('=')
             if check(architecture in ARCHITECTURES, '%s: no architecture %r' % (given, architecture)):
                 check_plugin(path, path, architecture, host)
-    elif not (args.win32 and args.win64):
-        parser.error('give --win32 and --win64, or --plugin')
+    elif not (args.win32 and args.win64 and args.arm64):
+        parser.error('give --win32, --win64 and --arm64, or --plugin')
     else:
         check_plugin('win32', os.path.join(args.win32, 'CorvaneII.8bf'), 'x86', host)
         check_plugin('win64', os.path.join(args.win64, 'CorvaneII.8bf'), 'x64', host)
+        check_plugin('arm64', os.path.join(args.arm64, 'CorvaneII.8bf'), 'arm64', host)
         check_sse2_only(args.win32)
     for message in failures:
         print('FAIL:', message)
