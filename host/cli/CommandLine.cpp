@@ -70,7 +70,12 @@ const std::map<std::string, FlagHandler>& Flags()
         {"--mask-8bit", [](pfCommandLine& c) { c.bByteMask = true; }},
         {"--old-host", [](pfCommandLine& c) { c.bOldHost = true; }},
         {"--color-cancel", [](pfCommandLine& c) { c.callbacks.bColorCancel = true; }},
-        {"--quiet", [](pfCommandLine& c) { c.callbacks.bShowProgress = false; }},
+        {"--quiet",
+         [](pfCommandLine& c) {
+             c.bQuiet = true;
+             c.callbacks.bShowProgress = false;
+         }},
+        {"--verbose", [](pfCommandLine& c) { c.bVerbose = true; }},
         {"--about", [](pfCommandLine& c) { c.bAbout = true; }},
         {"--show-requests", [](pfCommandLine& c) { c.bShowRequests = true; }},
         {"--no-logfile", [](pfCommandLine& c) { c.bNoLogfile = true; }},
@@ -120,9 +125,15 @@ const std::map<std::string, ValueHandler>& ValueOptions()
              return true;
          }},
         {"--plane-files", [](const std::string& v, pfCommandLine& c) { c.strPlanePrefix = v; return !v.empty(); }},
+        {"--quality",
+         [](const std::string& v, pfCommandLine& c) {
+             long n = 0;
+             c.write.nJpegQuality = ParseInteger(v, 1, 100, n) ? int(n) : 0;
+             return n != 0;
+         }},
         {"--output-dir",
          [](const std::string& v, pfCommandLine& c) {
-             c.strOutputPattern = v + "/" + kOutputNameField + ".png";
+             c.strOutputPattern = v + "/" + kOutputNameField + "." + kOutputExtensionField;
              return !v.empty() && v.find(kOutputNameField) == std::string::npos;
          }},
         {"--output", [](const std::string& v, pfCommandLine& c) { c.strOutputPattern = v; return !v.empty(); }},
