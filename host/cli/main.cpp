@@ -254,7 +254,8 @@ pfFileResult RunFile(const pfCommandLine& c, const pfBatchFile& file, Session& s
     runner.ShowRequests(c.bShowRequests);
     runner.ShowResults(IsTalkative(c));
     const int16_t nResult = RunSelectors(c, runner, session.window.GetHandle());
-    if (!SaveDocument(input, file.strOutput, file.strPlanePrefix, c.write, strError) || !scripting.SaveRecording(strError))
+    if (!SaveDocument(input, file.strOutput, file.strPlanePrefix, c.write, strError) ||
+        !scripting.SaveRecording(strError))
         return FailFile(strError);
     const bool bAllTaken = scripting.ReportUntaken(session.playback);
     if (nResult != noErr) {

@@ -96,14 +96,16 @@ void SetMetadata(png_structp pPng, png_infop pInfo, const pfImageMetadata& metad
         png_set_eXIf_1(pPng, pInfo, png_uint_32(metadata.exif.size()), const_cast<png_bytep>(metadata.exif.data()));
     if (metadata.xmp.empty())
         return;
-    // libpng copies the text; it only asks for writable pointers.
+    // libpng copies the text up to its terminating zero; it only asks for
+    // writable pointers.
     std::vector<char> xmp(metadata.xmp.begin(), metadata.xmp.end());
+    xmp.push_back('\0');
     char empty[] = "";
     png_text text{};
     text.compression = PNG_ITXT_COMPRESSION_NONE;
     text.key = const_cast<char*>(kXmpKeyword);
     text.text = xmp.data();
-    text.itxt_length = xmp.size();
+    text.itxt_length = metadata.xmp.size();
     text.lang = empty;
     text.lang_key = empty;
     png_set_text(pPng, pInfo, &text, 1);

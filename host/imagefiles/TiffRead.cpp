@@ -146,6 +146,25 @@ bool CheckShape(TIFF* pTiff, const TiffShape& shape, uint64_t nFileSize, std::st
     return strError.empty();
 }
 
+// Alpha the file stores multiplied into the colour (associated alpha).
+bool IsPremultiplied(TIFF* pTiff)
+{
+    uint16_t nExtra = 0;
+    const uint16_t* pKinds = nullptr;
+    return TIFFGetField(pTiff, TIFFTAG_EXTRASAMPLES, &nExtra, &pKinds) == 1 && nExtra >= 1 &&
+           pKinds[0] == EXTRASAMPLE_ASSOCALPHA;
+}
+
+// The host's images, like PNG's, keep colour apart from alpha.
+void Unpremultiply(uint16_t* pRow, const pfPngLayout& layout, uint16_t nMax)
+{
+    for (std::size_t i = 0; i < layout.RowSamples(); i += layout.nChannels) {
+        const uint32_t nAlpha = pRow[i + layout.nChannels - 1];
+        for (int c = 0; c < layout.nChannels - 1 && nAlpha > 0; ++c)
+            pRow[i + c] = uint16_t(std::min<uint32_t>(nMax, (pRow[i + c] * uint32_t(nMax) + nAlpha / 2) / nAlpha));
+    }
+}
+
 bool DeliverRows(const pfTiffFile& tiff, const pfPngLayout& layout, bool bInverted, const pfPngRowSink& onRow,
                  std::string& strError)
 {
@@ -159,6 +178,7 @@ bool DeliverRows(const pfTiffFile& tiff, const pfPngLayout& layout, bool bInvert
     std::vector<uint16_t> samples(layout.RowSamples());
     const int nColor = layout.nChannels == 2 || layout.nChannels == 4 ? layout.nChannels - 1 : layout.nChannels;
     const uint16_t nMax = layout.nBitDepth == 16 ? 65535 : 255;
+    const bool bPremultiplied = nColor < layout.nChannels && IsPremultiplied(pTiff);
     for (int y = 0; y < layout.nHeight; ++y) {
         if (TIFFReadScanline(pTiff, bytes.data(), uint32_t(y), 0) != 1) {
             strError = "damaged image data: " + tiff.Error("row " + std::to_string(y) + " cannot be read");
@@ -172,6 +192,8 @@ bool DeliverRows(const pfTiffFile& tiff, const pfPngLayout& layout, bool bInvert
             if (int(i % layout.nChannels) < nColor)
                 samples[i] = uint16_t(nMax - samples[i]);
         }
+        if (bPremultiplied)
+            Unpremultiply(samples.data(), layout, nMax);
         onRow(y, samples.data());
     }
     return true;

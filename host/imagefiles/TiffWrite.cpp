@@ -99,6 +99,7 @@ bool WriteTiffRows(const std::string& strPath, const pfPngLayout& layout, const 
                    const pfImageMetadata& metadata, std::string& strError)
 {
     return WriteFileWith(
-        strPath, [&](std::FILE* pFile, std::string& strWhy) { return Encode(pFile, layout, fillRow, metadata, strWhy); },
+        strPath,
+        [&](std::FILE* pFile, std::string& strWhy) { return Encode(pFile, layout, fillRow, metadata, strWhy); },
         strError);
 }

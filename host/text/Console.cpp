@@ -28,8 +28,8 @@ struct ConsoleLock {
 
 std::string g_strStatus; // shown at the bottom of the terminal, guarded by the lock
 
-// Carriage return and "erase to the end of the line" work on terminals
-// everywhere, Windows 10's console included.
+// Carriage return and "erase to the end of the line": every terminal, and
+// Windows 10's console once it follows terminal controls.
 constexpr const char* kEraseLine = "\r\x1b[K";
 
 void Write(std::FILE* pStream, const std::string& strLine)
@@ -72,7 +72,12 @@ void ShowStatusLine(const std::string& strText)
 bool IsErrorTerminal()
 {
 #if defined(_WIN32)
-    return _isatty(_fileno(stderr)) != 0;
+    // The console redraws in place only once it is asked to follow terminal
+    // controls; a console that cannot gets a line per file instead.
+    const HANDLE hError = GetStdHandle(STD_ERROR_HANDLE);
+    DWORD nMode = 0;
+    return _isatty(_fileno(stderr)) != 0 && GetConsoleMode(hError, &nMode) &&
+           SetConsoleMode(hError, nMode | ENABLE_VIRTUAL_TERMINAL_PROCESSING);
 #else
     return isatty(fileno(stderr)) != 0;
 #endif

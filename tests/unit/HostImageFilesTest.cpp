@@ -20,8 +20,8 @@ class HostImageFiles : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        m_Folder = fs::temp_directory_path() /
-                   ("corvane-imagefiles-" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
+        const std::string strTest = ::testing::UnitTest::GetInstance()->current_test_info()->name();
+        m_Folder = fs::temp_directory_path() / ("corvane-imagefiles-" + strTest);
         fs::create_directories(m_Folder);
     }
     void TearDown() override { fs::remove_all(m_Folder); }
@@ -64,7 +64,9 @@ bool Read(const std::string& strPath, Image& image, pfImageMetadata& metadata, s
             image.layout = layout;
             return true;
         },
-        [&](int, const uint16_t* pRow) { image.samples.insert(image.samples.end(), pRow, pRow + image.layout.RowSamples()); },
+        [&](int, const uint16_t* pRow) {
+            image.samples.insert(image.samples.end(), pRow, pRow + image.layout.RowSamples());
+        },
         metadata, strError);
 }
 
@@ -114,9 +116,15 @@ std::vector<uint8_t> FileBytes(const std::string& strPath)
     return std::vector<uint8_t>(std::istreambuf_iterator<char>(file), {});
 }
 
+std::vector<uint8_t> FirstHalf(const std::vector<uint8_t>& bytes)
+{
+    return std::vector<uint8_t>(bytes.begin(), bytes.begin() + std::ptrdiff_t(bytes.size() / 2));
+}
+
 void WriteBytes(const std::string& strPath, const std::vector<uint8_t>& bytes)
 {
-    std::ofstream(strPath, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
+    std::ofstream(strPath, std::ios::binary)
+        .write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
 }
 
 TEST_F(HostImageFiles, ProfileExifAndXmpTravelBetweenEveryPairOfFormats)
@@ -222,7 +230,7 @@ TEST_F(HostImageFiles, DamagedAndUnsupportedJpegsAreRefusedWithAReason)
     std::string strError;
     ASSERT_TRUE(Write(Path("good.jpg"), Gradient(3, 8), {}, strError));
     const std::vector<uint8_t> good = FileBytes(Path("good.jpg"));
-    WriteBytes(Path("truncated.jpg"), std::vector<uint8_t>(good.begin(), good.begin() + std::ptrdiff_t(good.size() / 2)));
+    WriteBytes(Path("truncated.jpg"), FirstHalf(good));
     ExpectRefused(Path("truncated.jpg"), "Premature end of JPEG file");
     std::vector<uint8_t> twelveBit = good;
     for (std::size_t i = 0; i + 4 < twelveBit.size(); ++i)
@@ -277,7 +285,7 @@ TEST_F(HostImageFiles, DamagedHostileAndMultiPageTiffsAreRefusedWithAReason)
     std::string strError;
     ASSERT_TRUE(Write(Path("good.tif"), Gradient(3, 16), {}, strError));
     const std::vector<uint8_t> good = FileBytes(Path("good.tif"));
-    WriteBytes(Path("truncated.tif"), std::vector<uint8_t>(good.begin(), good.begin() + std::ptrdiff_t(good.size() / 2)));
+    WriteBytes(Path("truncated.tif"), FirstHalf(good));
     ExpectRefused(Path("truncated.tif"), "not a readable TIFF");
     std::vector<uint8_t> huge = good;
     for (const uint16_t nTag : {TIFFTAG_IMAGEWIDTH, TIFFTAG_IMAGELENGTH}) {
