@@ -3,6 +3,7 @@
 #include "FileAccess.h"
 #include "Tiff.h"
 
+#include <algorithm>
 #include <cstring>
 
 namespace {
@@ -30,6 +31,19 @@ bool SniffFormat(const std::string& strPath, pfImageFormat& format, std::string&
         return false;
     }
     return true;
+}
+
+// A profile describes one colour space: an RGB profile on grey output (or
+// the other way round) would misdescribe the pixels, and readers refuse it.
+pfImageMetadata FittingMetadata(const pfImageMetadata& metadata, const pfPngLayout& layout)
+{
+    const std::vector<uint8_t> space = ProfileColorSpace(metadata.icc);
+    const char* pOutput = layout.nChannels <= 2 ? "GRAY" : "RGB ";
+    if (space.empty() || std::equal(space.begin(), space.end(), pOutput))
+        return metadata;
+    pfImageMetadata fitting = metadata;
+    fitting.icc.clear();
+    return fitting;
 }
 
 } // namespace
@@ -60,9 +74,10 @@ bool ReadImageRows(const std::string& strPath, const pfPngLayoutSink& onLayout, 
 bool WriteImageRows(const std::string& strPath, const pfPngLayout& layout, const pfPngRowSource& fillRow,
                     const pfImageMetadata& metadata, const pfWriteOptions& options, std::string& strError)
 {
+    const pfImageMetadata fitting = FittingMetadata(metadata, layout);
     switch (FormatForName(strPath)) {
-    case pfImageFormat::Jpeg: return WriteJpegRows(strPath, layout, fillRow, metadata, options.nJpegQuality, strError);
-    case pfImageFormat::Tiff: return WriteTiffRows(strPath, layout, fillRow, metadata, strError);
-    default: return WritePngRows(strPath, layout, fillRow, metadata, strError);
+    case pfImageFormat::Jpeg: return WriteJpegRows(strPath, layout, fillRow, fitting, options.nJpegQuality, strError);
+    case pfImageFormat::Tiff: return WriteTiffRows(strPath, layout, fillRow, fitting, strError);
+    default: return WritePngRows(strPath, layout, fillRow, fitting, strError);
     }
 }

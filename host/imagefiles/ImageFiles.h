@@ -22,5 +22,7 @@ struct pfWriteOptions {
 bool ReadImageRows(const std::string& strPath, const pfPngLayoutSink& onLayout, const pfPngRowSink& onRow,
                    pfImageMetadata& metadata, std::string& strError);
 
+// A colour profile is left out when it describes grey for colour output
+// or colour for grey.
 bool WriteImageRows(const std::string& strPath, const pfPngLayout& layout, const pfPngRowSource& fillRow,
                     const pfImageMetadata& metadata, const pfWriteOptions& options, std::string& strError);
