@@ -16,6 +16,11 @@ namespace {
 // image; genuine files have about ten.
 constexpr int kMaxScans = 500;
 
+// Even a flat picture needs a bit or two for each 8 x 8 block: a genuine
+// JPEG never decodes to a thousand times its size, let alone this. Beyond
+// it, a few hundred bytes could make a progressive decoder hold gigabytes.
+constexpr uint64_t kMaxExpansion = 4096;
+
 // libjpeg's memory manager allocates no more than this much in all.
 constexpr uint64_t kMaxDecoderMemory = uint64_t(2) << 30;
 
@@ -116,16 +121,20 @@ bool ChooseOutput(jpeg_decompress_struct& info, const pfImageMetadata& metadata,
     return false;
 }
 
-bool CheckSize(const jpeg_decompress_struct& info, std::string& strError)
+bool CheckSize(const jpeg_decompress_struct& info, uint64_t nFileSize, std::string& strError)
 {
-    if (info.image_width <= JDIMENSION(kMaxPngSide) && info.image_height <= JDIMENSION(kMaxPngSide))
-        return true;
-    strError = "the image declares " + std::to_string(info.image_width) + " x " +
-               std::to_string(info.image_height) + " pixels, more than the host takes";
-    return false;
+    const std::string strSize =
+        std::to_string(info.image_width) + " x " + std::to_string(info.image_height) + " pixels";
+    const uint64_t nBytes = uint64_t(info.image_width) * info.image_height * info.num_components;
+    if (info.image_width > JDIMENSION(kMaxPngSide) || info.image_height > JDIMENSION(kMaxPngSide))
+        strError = "the image declares " + strSize + ", more than the host takes";
+    else if (nFileSize != kUnknownFileSize && nBytes > nFileSize * kMaxExpansion)
+        strError = "the image declares " + strSize + ", too large for the " + std::to_string(nFileSize) +
+                   " bytes of the file";
+    return strError.empty();
 }
 
-bool ReadHeader(JpegDecompress& jpeg, pfImageMetadata& metadata, std::string& strError)
+bool ReadHeader(JpegDecompress& jpeg, uint64_t nFileSize, pfImageMetadata& metadata, std::string& strError)
 {
     jpeg_decompress_struct* pInfo = &jpeg.Info();
     const bool bRead = jpeg.Guarded([pInfo] {
@@ -138,7 +147,7 @@ bool ReadHeader(JpegDecompress& jpeg, pfImageMetadata& metadata, std::string& st
         return false;
     }
     metadata = MetadataOf(jpeg);
-    return CheckSize(*pInfo, strError) && ChooseOutput(*pInfo, metadata, strError);
+    return CheckSize(*pInfo, nFileSize, strError) && ChooseOutput(*pInfo, metadata, strError);
 }
 
 bool DeliverRows(JpegDecompress& jpeg, const pfPngLayout& layout, const pfPngRowSink& onRow, std::string& strError)
@@ -166,7 +175,7 @@ bool DeliverRows(JpegDecompress& jpeg, const pfPngLayout& layout, const pfPngRow
     return true;
 }
 
-bool Decode(std::FILE* pFile, const pfPngLayoutSink& onLayout, const pfPngRowSink& onRow,
+bool Decode(std::FILE* pFile, uint64_t nFileSize, const pfPngLayoutSink& onLayout, const pfPngRowSink& onRow,
             pfImageMetadata& metadata, std::string& strError)
 {
     JpegDecompress jpeg;
@@ -177,7 +186,7 @@ bool Decode(std::FILE* pFile, const pfPngLayoutSink& onLayout, const pfPngRowSin
     jpeg_decompress_struct& info = jpeg.Info();
     info.mem->max_memory_to_use = long(std::min<uint64_t>({AvailableMemory(), kMaxDecoderMemory, uint64_t(LONG_MAX)}));
     jpeg_stdio_src(&info, pFile);
-    if (!ReadHeader(jpeg, metadata, strError))
+    if (!ReadHeader(jpeg, nFileSize, metadata, strError))
         return false;
     const pfPngLayout layout{int(info.image_width), int(info.image_height), info.out_color_space == JCS_RGB ? 3 : 1,
                              8};
@@ -191,8 +200,8 @@ bool ReadJpegRows(const std::string& strPath, const pfPngLayoutSink& onLayout, c
 {
     return ReadFileWith(
         strPath,
-        [&](std::FILE* pFile, uint64_t, std::string& strWhy) {
-            return Decode(pFile, onLayout, onRow, metadata, strWhy);
+        [&](std::FILE* pFile, uint64_t nSize, std::string& strWhy) {
+            return Decode(pFile, nSize, onLayout, onRow, metadata, strWhy);
         },
         strError);
 }

@@ -239,14 +239,19 @@ TEST_F(HostImageFiles, DamagedAndUnsupportedJpegsAreRefusedWithAReason)
     const std::vector<uint8_t> good = FileBytes(Path("good.jpg"));
     WriteBytes(Path("truncated.jpg"), FirstHalf(good));
     ExpectRefused(Path("truncated.jpg"), "Premature end of JPEG file");
-    std::vector<uint8_t> twelveBit = good;
-    for (std::size_t i = 0; i + 4 < twelveBit.size(); ++i)
-        if (twelveBit[i] == 0xFF && (twelveBit[i + 1] == 0xC0 || twelveBit[i + 1] == 0xC1)) {
-            twelveBit[i + 4] = 12;
-            break;
-        }
+    std::size_t nFrame = 0; // the frame header: precision, height, width
+    while (!(good[nFrame] == 0xFF && (good[nFrame + 1] == 0xC0 || good[nFrame + 1] == 0xC1)))
+        ++nFrame;
+    std::vector<uint8_t> twelveBit = good, huge = good;
+    twelveBit[nFrame + 4] = 12;
     WriteBytes(Path("12bit.jpg"), twelveBit);
     ExpectRefused(Path("12bit.jpg"), "precision 12");
+    for (const std::size_t nAt : {nFrame + 5, nFrame + 7}) {
+        huge[nAt] = 0x75;
+        huge[nAt + 1] = 0x30; // 30000
+    }
+    WriteBytes(Path("huge.jpg"), huge);
+    ExpectRefused(Path("huge.jpg"), "too large for the");
     WriteBytes(Path("cmyk.jpg"), CmykJpeg());
     ExpectRefused(Path("cmyk.jpg"), "CMYK JPEGs are not read");
     pfImageMetadata lab;
