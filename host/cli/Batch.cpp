@@ -30,17 +30,33 @@ std::string Counter(std::size_t nIndex, std::size_t nCount)
     return "[" + std::to_string(nIndex + 1) + "/" + std::to_string(nCount) + "] ";
 }
 
+std::string ReplaceField(const std::string& strPattern, const std::string& strField, const std::string& strValue)
+{
+    std::string strName = strPattern;
+    for (std::size_t nAt = strName.find(strField); nAt != std::string::npos;
+         nAt = strName.find(strField, nAt + strValue.size()))
+        strName.replace(nAt, strField.size(), strValue);
+    return strName;
+}
+
+// An input's extension when it names an image format the host writes, so
+// that photographs stay in their format; png otherwise.
+std::string ImageExtension(const std::string& strInput)
+{
+    const std::string strExtension = ExtensionOf(strInput);
+    for (const char* pKnown : {".png", ".jpg", ".jpeg", ".tif", ".tiff"}) {
+        if (strExtension == pKnown)
+            return strExtension.substr(1);
+    }
+    return "png";
+}
+
 } // namespace
 
 std::string ExpandOutputName(const std::string& strPattern, const std::string& strInput)
 {
-    const std::string strField = kOutputNameField;
-    const std::string strStem = StemOf(strInput);
-    std::string strName = strPattern;
-    for (std::size_t nAt = strName.find(strField); nAt != std::string::npos;
-         nAt = strName.find(strField, nAt + strStem.size()))
-        strName.replace(nAt, strField.size(), strStem);
-    return strName;
+    return ReplaceField(ReplaceField(strPattern, kOutputNameField, StemOf(strInput)), kOutputExtensionField,
+                        ImageExtension(strInput));
 }
 
 bool PlanBatch(const std::vector<std::string>& lstInputs, const std::string& strOutputPattern,
@@ -84,22 +100,30 @@ bool CreateOutputFolders(const std::vector<pfBatchFile>& files, std::string& str
     return true;
 }
 
-int RunBatch(const std::vector<pfBatchFile>& files, const std::function<pfFileResult(const pfBatchFile&)>& runFile)
+int RunBatch(const std::vector<pfBatchFile>& files, const pfFileRunner& runFile, pfBatchOutput output)
 {
     int nExitStatus = 0;
     std::vector<std::string> lstFailed;
     std::size_t nDone = 0;
     for (std::size_t i = 0; i < files.size(); ++i) {
         const pfBatchFile& file = files[i];
-        const pfFileResult result = runFile(file);
+        const std::string strCounter = Counter(i, files.size());
+        const auto showPercent = [&](int nPercent) {
+            ShowStatusLine(strCounter + file.strInput + " " + std::to_string(nPercent) + "%");
+        };
+        if (output == pfBatchOutput::Terminal)
+            showPercent(0);
+        const pfFileResult result = runFile(file, output == pfBatchOutput::Terminal ? showPercent : pfPercentSink());
         nExitStatus = std::max(nExitStatus, result.nExitStatus);
         if (result.nExitStatus == 0) {
             ++nDone;
-            PrintErrorLine(Counter(i, files.size()) + file.strInput + " -> " + file.strOutput);
+            if (output == pfBatchOutput::Lines)
+                PrintErrorLine(strCounter + file.strInput + " -> " + file.strOutput);
             continue;
         }
         lstFailed.push_back(file.strInput);
-        PrintErrorLine(Counter(i, files.size()) + file.strInput + " failed");
+        if (output != pfBatchOutput::Quiet)
+            PrintErrorLine(strCounter + file.strInput + " failed");
         if (result.bCancelled) {
             std::string strSkipped;
             for (std::size_t j = i + 1; j < files.size(); ++j)
@@ -108,6 +132,7 @@ int RunBatch(const std::vector<pfBatchFile>& files, const std::function<pfFileRe
             break;
         }
     }
+    ShowStatusLine("");
     std::string strSummary = "corvhost: " + std::to_string(nDone) + " of " + std::to_string(files.size()) +
                              " files done";
     for (std::size_t i = 0; i < lstFailed.size(); ++i)

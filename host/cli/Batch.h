@@ -36,9 +36,21 @@ struct pfFileResult {
     bool bCancelled = false;
 };
 
+// How the batch tells its progress on standard error: a line per file; on
+// a terminal, one line redrawn in place with the file's number, name and
+// percentage (failures keep their line); or nothing but the errors and the
+// summary.
+enum class pfBatchOutput { Lines, Terminal, Quiet };
+
+// runFile runs one file and tells its percentage done to the function it
+// is handed.
+using pfPercentSink = std::function<void(int nPercent)>;
+using pfFileRunner = std::function<pfFileResult(const pfBatchFile&, const pfPercentSink&)>;
+
 // Runs every file; the exit status is 0 when all succeeded, else the
 // highest status of any file (2 over 1).
-int RunBatch(const std::vector<pfBatchFile>& files, const std::function<pfFileResult(const pfBatchFile&)>& runFile);
+int RunBatch(const std::vector<pfBatchFile>& files, const pfFileRunner& runFile,
+             pfBatchOutput output = pfBatchOutput::Lines);
 
 // The descriptor each run plays back. The first run gets the settings file
 // (if any) with the chosen play option; once a run has succeeded, the values

@@ -70,7 +70,12 @@ const std::map<std::string, FlagHandler>& Flags()
         {"--mask-8bit", [](pfCommandLine& c) { c.bByteMask = true; }},
         {"--old-host", [](pfCommandLine& c) { c.bOldHost = true; }},
         {"--color-cancel", [](pfCommandLine& c) { c.callbacks.bColorCancel = true; }},
-        {"--quiet", [](pfCommandLine& c) { c.callbacks.bShowProgress = false; }},
+        {"--quiet",
+         [](pfCommandLine& c) {
+             c.bQuiet = true;
+             c.callbacks.bShowProgress = false;
+         }},
+        {"--verbose", [](pfCommandLine& c) { c.bVerbose = true; }},
         {"--about", [](pfCommandLine& c) { c.bAbout = true; }},
         {"--show-requests", [](pfCommandLine& c) { c.bShowRequests = true; }},
         {"--no-logfile", [](pfCommandLine& c) { c.bNoLogfile = true; }},
@@ -120,9 +125,15 @@ const std::map<std::string, ValueHandler>& ValueOptions()
              return true;
          }},
         {"--plane-files", [](const std::string& v, pfCommandLine& c) { c.strPlanePrefix = v; return !v.empty(); }},
+        {"--quality",
+         [](const std::string& v, pfCommandLine& c) {
+             long n = 0;
+             c.write.nJpegQuality = ParseInteger(v, 1, 100, n) ? int(n) : 0;
+             return n != 0;
+         }},
         {"--output-dir",
          [](const std::string& v, pfCommandLine& c) {
-             c.strOutputPattern = v + "/" + kOutputNameField + ".png";
+             c.strOutputPattern = v + "/" + kOutputNameField + "." + kOutputExtensionField;
              return !v.empty() && v.find(kOutputNameField) == std::string::npos;
          }},
         {"--output", [](const std::string& v, pfCommandLine& c) { c.strOutputPattern = v; return !v.empty(); }},
@@ -163,9 +174,11 @@ bool CheckBatch(const pfCommandLine& c, std::string& strError)
 {
     const bool bSeveral = c.lstInputs.size() > 1;
     if (c.lstInputs.empty())
-        strError = "--output-dir and --output need at least one input PNG";
+        strError = "--output-dir and --output need at least one input file";
     else if (c.bAbout)
         strError = "--about takes no input files";
+    else if (c.bQuiet && c.bVerbose)
+        strError = "--quiet and --verbose exclude each other";
     else if (bSeveral && c.strOutputPattern.find(kOutputNameField) == std::string::npos)
         strError = std::string("--output needs ") + kOutputNameField + " with several inputs";
     else if (bSeveral && !c.strPlanePrefix.empty() && c.strPlanePrefix.find(kOutputNameField) == std::string::npos)
@@ -247,14 +260,14 @@ bool ParseCommandLine(const std::vector<std::string>& lstArgs, pfCommandLine& co
 
 std::string HelpText()
 {
-    return R"(corvhost - runs a filter plug-in over a PNG image the way a
+    return R"(corvhost - runs a filter plug-in over a PNG, JPEG or TIFF image the way a
 Photoshop-compatible host does: parameters, prepare, start, continue while
 data are requested, finish.
 
 Usage:
-  corvhost [options] INPUT.png [OUTPUT.png]
-  corvhost [options] --output-dir DIR INPUT.png...
-  corvhost [options] --output PATTERN INPUT.png...
+  corvhost [options] INPUT [OUTPUT]
+  corvhost [options] --output-dir DIR INPUT...
+  corvhost [options] --output PATTERN INPUT...
   corvhost --about [options]
   corvhost --list-pipl PLUGIN.8bf
 
@@ -265,10 +278,14 @@ Plug-in:
   --entry NAME           exported entry point to call (Windows; default ENTRYPOINT)
 
 Document:
-  INPUT.png              grey, grey + alpha, RGB, RGBA or palette, 1 to 16 bits,
+  INPUT                  a PNG, JPEG or TIFF, known by its first bytes. PNG:
+                         grey, grey + alpha, RGB, RGBA or palette, 1 to 16 bits,
                          interlaced or not; a transparent colour (tRNS) becomes
                          alpha, and depths below 8 bits read as 8-bit. Files
-                         whose checksums fail are refused.
+                         whose checksums fail are refused. JPEG: 8-bit grey or
+                         colour. TIFF: one image of 8 or 16 bits, grey, grey +
+                         alpha, RGB or RGBA, in strips, uncompressed, LZW,
+                         Deflate or PackBits. Damaged files are refused.
   --mode MODE            grey, rgb, multichannel, cmyk, lab or indexed (default
                          grey for grey PNGs, rgb otherwise). A 16-bit PNG gives the
                          16-bit mode; indexed documents are always 8-bit. Colour
@@ -295,7 +312,8 @@ Host services:
   --color R,G,B          colour the colour picker answers with (default 255,0,0)
   --color-cancel         the colour picker answers -128 (cancelled)
   --abort-after N        abortProc answers true once progress was reported N times
-  --quiet                no "progress N%" lines on standard error
+  --quiet                no "progress N%" lines on standard error; a batch
+                         tells only errors and its summary
   --threads N            at most N render threads in the plug-in, 1-64 (sets
                          CORVANE_THREADS, which the plug-in reads; default:
                          one per processor). 1 renders on the host's thread.
@@ -309,26 +327,34 @@ Selectors:
                          kept loaded (as a host applying it again); default 1
 
 Output:
-  OUTPUT.png             written after the run, also after a failed one (the
-                         document is then reverted to the input). Same bit depth
-                         as INPUT; RGB of the first three planes when the
+  OUTPUT                 written after the run, also after a failed one (the
+                         document is then reverted to the input): JPEG for
+                         .jpg and .jpeg, TIFF (Deflate) for .tif and .tiff, PNG
+                         for any other name. The input's colour profile, EXIF
+                         and XMP data go with it. Same bit depth as INPUT (JPEG:
+                         8 bits; it takes no alpha); RGB of the first three planes when the
                          document has three or more colour planes, grey
                          otherwise; alpha from the transparency plane, or the
                          input's alpha unchanged.
   --plane-files PREFIX   also write plane i as the grey PNG PREFIXi.png
+  --quality N            JPEG quality, 1-100 (default 92; from 90 up colour is
+                         kept at full resolution)
 
 Batch (several inputs in one call):
-  --output-dir DIR       write each INPUT as DIR/NAME.png, NAME being the
-                         input's file name without its extension (DIR is
-                         created if need be)
+  --output-dir DIR       write each INPUT as DIR/NAME.EXT, NAME being the
+                         input's file name without its extension and EXT its
+                         extension (png, jpg, jpeg, tif or tiff; png for any
+                         other); DIR is created if need be
   --output PATTERN       write each INPUT to PATTERN with {name} replaced by
-                         NAME, e.g. "out/{name}-dots.png"; --plane-files may
-                         use {name} too
+                         NAME and {ext} by EXT, e.g. "out/{name}-dots.png";
+                         --plane-files may use {name} too
+  --verbose              also the selector and progress lines of a single run
                          The files run one after another; a file that cannot
                          be read or written is named and the batch goes on. A
                          line "[i/n] INPUT -> OUTPUT" (or "[i/n] INPUT failed")
                          on standard error follows each file, a summary the
-                         last. The plug-in is loaded once. The first run uses
+                         last; on a terminal one line redrawn in place shows
+                         each file's number, name and percentage instead. The plug-in is loaded once. The first run uses
                          the --play file and play option; its recorded values
                          then play back for every further file, without the
                          dialog when the option was show, so a dialog asks
@@ -361,7 +387,8 @@ Diagnostics:
 and a host value h is written as round(h*65535/32768), halves rounding up, in
 exact integer arithmetic; every host value survives the round trip.
 
-Standard output has one line "selector N result R" per selector call; with
+Standard output has one line "selector N result R" per selector call (in a
+batch only with --verbose); with
 --show-requests it is preceded by "selector N request in T,L,B,R out T,L,B,R
 mask T,L,B,R", the rectangles the plug-in left requested.
 An entry of the --play file that the plug-in did not take (a key it does

@@ -4,6 +4,7 @@
 
 #include "host/record/Callbacks.h"
 #include "host/document/DocumentFormat.h"
+#include "host/imagefiles/ImageFiles.h"
 
 #include <cstdint>
 #include <string>
@@ -15,6 +16,9 @@ enum class pfHostWindowKind { Normal, None, Stale };
 // Where each input's output goes in batch mode: {name} stands for the
 // input's file name without its extension.
 constexpr const char* kOutputNameField = "{name}";
+// ... and {ext} for the input's extension (png, jpg, jpeg, tif or tiff, in
+// lower case; png for any other).
+constexpr const char* kOutputExtensionField = "{ext}";
 
 struct pfCommandLine {
     bool bHelp = false;
@@ -24,6 +28,9 @@ struct pfCommandLine {
     std::vector<std::string> lstInputs;
     std::string strOutputPattern;
     bool IsBatch() const { return !strOutputPattern.empty(); }
+    bool bVerbose = false; // batch: selector and progress lines as for a single file
+    bool bQuiet = false;   // no progress lines; a batch tells only errors and its summary
+    pfWriteOptions write;
     std::string strPlanePrefix;
     std::string strMask;
     bool bByteMask = false; // 8-bit mask samples whatever the document's depth

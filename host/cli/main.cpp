@@ -222,8 +222,15 @@ pfFileResult FailFile(const std::string& strMessage)
     return {Fail(strMessage), false};
 }
 
+// A batch says on standard output and in progress lines only what --verbose
+// asks for; a single run, the test bench, says everything.
+bool IsTalkative(const pfCommandLine& c)
+{
+    return !c.IsBatch() || c.bVerbose;
+}
+
 // One run of the plug-in over one input.
-pfFileResult RunFile(const pfCommandLine& c, const pfBatchFile& file, Session& session)
+pfFileResult RunFile(const pfCommandLine& c, const pfBatchFile& file, Session& session, const pfPercentSink& onPercent)
 {
     std::string strError;
     pfLoadedDocument input;
@@ -231,6 +238,8 @@ pfFileResult RunFile(const pfCommandLine& c, const pfBatchFile& file, Session& s
         return FailFile(strError);
 
     pfCallbacks::Get().Settings() = c.callbacks;
+    pfCallbacks::Get().Settings().bShowProgress = c.callbacks.bShowProgress && IsTalkative(c);
+    pfCallbacks::Get().Settings().onPercent = onPercent;
     pfCallbacks::Get().ResetCounters();
     pfHandleSuite handles;
     pfHostRecord record(input.document, input.mask ? &*input.mask : nullptr, RecordOptions(c, input.format),
@@ -243,8 +252,10 @@ pfFileResult RunFile(const pfCommandLine& c, const pfBatchFile& file, Session& s
 
     pfSelectorRunner runner(session.loader, record, input.document);
     runner.ShowRequests(c.bShowRequests);
+    runner.ShowResults(IsTalkative(c));
     const int16_t nResult = RunSelectors(c, runner, session.window.GetHandle());
-    if (!SaveDocument(input, file.strOutput, file.strPlanePrefix, strError) || !scripting.SaveRecording(strError))
+    if (!SaveDocument(input, file.strOutput, file.strPlanePrefix, c.write, strError) ||
+        !scripting.SaveRecording(strError))
         return FailFile(strError);
     const bool bAllTaken = scripting.ReportUntaken(session.playback);
     if (nResult != noErr) {
@@ -258,13 +269,21 @@ pfFileResult RunFile(const pfCommandLine& c, const pfBatchFile& file, Session& s
 }
 
 // Memory that runs out despite the checks ends the file, not the host.
-pfFileResult RunFileSafely(const pfCommandLine& c, const pfBatchFile& file, Session& session)
+pfFileResult RunFileSafely(const pfCommandLine& c, const pfBatchFile& file, Session& session,
+                           const pfPercentSink& onPercent = {})
 {
     try {
-        return RunFile(c, file, session);
+        return RunFile(c, file, session, onPercent);
     } catch (const std::bad_alloc&) {
         return FailFile((file.strInput.empty() ? std::string("the run") : file.strInput) + ": out of memory");
     }
+}
+
+pfBatchOutput BatchOutput(const pfCommandLine& c)
+{
+    if (c.bQuiet)
+        return pfBatchOutput::Quiet;
+    return IsErrorTerminal() && !c.bVerbose ? pfBatchOutput::Terminal : pfBatchOutput::Lines;
 }
 
 int RunHost(const pfCommandLine& c)
@@ -280,9 +299,12 @@ int RunHost(const pfCommandLine& c)
     if (!StartSession(c, session, strError))
         return Fail(strError);
     const int nStatus = !c.IsBatch() ? RunFileSafely(c, files.front(), session).nExitStatus
-                                     : RunBatch(files, [&](const pfBatchFile& file) {
-                                           return RunFileSafely(c, file, session);
-                                       });
+                                     : RunBatch(
+                                           files,
+                                           [&](const pfBatchFile& file, const pfPercentSink& onPercent) {
+                                               return RunFileSafely(c, file, session, onPercent);
+                                           },
+                                           BatchOutput(c));
     // A dialog script that failed says so above everything else.
     if (session.pDriver && !session.pDriver->Finish())
         return kExitDialogScript;

@@ -45,6 +45,7 @@ void StoreRow(pfLoadedDocument& loaded, const pfPngLayout& layout, int y, const 
 
 bool LoadImage(const pfDocumentSource& source, pfLoadedDocument& loaded, std::string& strError)
 {
+    loaded.metadata = pfImageMetadata();
     if (source.strPath.empty()) {
         const pfPngImage black{1, 1, 3, 8, {0, 0, 0}};
         if (!Prepare(source, black.Layout(), loaded, strError))
@@ -58,7 +59,7 @@ bool LoadImage(const pfDocumentSource& source, pfLoadedDocument& loaded, std::st
         return Prepare(source, layout, loaded, strWhy);
     };
     const auto onRow = [&](int y, const uint16_t* pRow) { StoreRow(loaded, layout, y, pRow); };
-    return ReadPngRows(source.strPath, onLayout, onRow, strError);
+    return ReadImageRows(source.strPath, onLayout, onRow, loaded.metadata, strError);
 }
 
 bool LoadMask(const std::string& strMask, bool bByteMask, pfLoadedDocument& loaded, std::string& strError)
@@ -88,14 +89,14 @@ bool LoadDocument(const pfDocumentSource& source, pfLoadedDocument& loaded, std:
 }
 
 bool SaveDocument(const pfLoadedDocument& loaded, const std::string& strOutput, const std::string& strPlanePrefix,
-                  std::string& strError)
+                  const pfWriteOptions& options, std::string& strError)
 {
     if (!strOutput.empty()) {
         const pfPngLayout layout = OutputLayout(loaded.document, loaded.format, loaded.nPngDepth, loaded.alpha);
         const auto fillRow = [&](int y, uint16_t* pRow) {
             LoadPngRow(loaded.document, loaded.format, layout, loaded.alpha, y, pRow);
         };
-        if (!WritePngRows(strOutput, layout, fillRow, strError))
+        if (!WriteImageRows(strOutput, layout, fillRow, loaded.metadata, options, strError))
             return false;
     }
     if (strPlanePrefix.empty())

@@ -1,10 +1,11 @@
-// A document from its input PNG (and selection mask) and back into output
-// PNGs, row by row, so that no whole-image PNG copy is ever held.
+// A document from its input image file (and selection mask) and back into
+// output files, row by row, so that no whole-image copy of a file is ever
+// held. What the input carries besides pixels goes to the output.
 #pragma once
 
 #include "Document.h"
 #include "DocumentFormat.h"
-#include "host/imagefiles/Png.h"
+#include "host/imagefiles/ImageFiles.h"
 
 #include <optional>
 #include <string>
@@ -17,6 +18,7 @@ struct pfLoadedDocument {
     pfDocumentFormat format;
     int nPngDepth = 8;
     pfPngImage alpha; // the input's alpha, kept for a flat document's output
+    pfImageMetadata metadata;
     pfDocument document;
     std::optional<pfDocument> mask;
 };
@@ -33,7 +35,7 @@ struct pfDocumentSource {
 // could not hold in memory is refused before the document exists.
 bool LoadDocument(const pfDocumentSource& source, pfLoadedDocument& loaded, std::string& strError);
 
-// The output PNG (if strOutput is given) and each plane as the grey PNG
-// PREFIXi.png (if strPlanePrefix is given).
+// The output file (if strOutput is given), in the format its name says, and
+// each plane as the grey PNG PREFIXi.png (if strPlanePrefix is given).
 bool SaveDocument(const pfLoadedDocument& loaded, const std::string& strOutput, const std::string& strPlanePrefix,
-                  std::string& strError);
+                  const pfWriteOptions& options, std::string& strError);

@@ -1,5 +1,6 @@
 #include "FileAccess.h"
 
+#include <cctype>
 #include <filesystem>
 #include <system_error>
 
@@ -48,6 +49,19 @@ pfFilePtr OpenForReading(const std::string& strPath, uint64_t& nSize, std::strin
     if (!pFile)
         strError = strPath + ": cannot be opened for reading";
     return pFile;
+}
+
+bool ReadFileWith(const std::string& strPath,
+                  const std::function<bool(std::FILE*, uint64_t nSize, std::string&)>& read, std::string& strError)
+{
+    uint64_t nSize = 0;
+    const pfFilePtr pFile = OpenForReading(strPath, nSize, strError);
+    if (!pFile)
+        return false;
+    if (read(pFile.get(), nSize, strError))
+        return true;
+    strError = strPath + ": " + strError;
+    return false;
 }
 
 bool ReadToEnd(std::FILE* pFile, uint64_t nMaxBytes, std::vector<uint8_t>& bytes)
@@ -99,6 +113,40 @@ void RemovePartialFile(const std::string& strPath)
     fs::remove(PathOf(strPath), error);
 }
 
+bool WriteFileWith(const std::string& strPath, const std::function<bool(std::FILE*, std::string&)>& write,
+                   std::string& strError)
+{
+    pfFilePtr pFile = OpenForWriting(strPath, strError);
+    if (!pFile)
+        return false;
+    bool bWritten = write(pFile.get(), strError);
+    // Closing flushes: a full disk may only show here.
+    bWritten = std::fclose(pFile.release()) == 0 && bWritten;
+    if (!bWritten) {
+        RemovePartialFile(strPath);
+        strError = strPath + ": cannot be written" + (strError.empty() ? "" : ": " + strError);
+    }
+    return bWritten;
+}
+
+bool SeekFile(std::FILE* pFile, uint64_t nOffset, int nWhence)
+{
+#if defined(_WIN32)
+    return _fseeki64(pFile, int64_t(nOffset), nWhence) == 0;
+#else
+    return fseeko(pFile, off_t(nOffset), nWhence) == 0;
+#endif
+}
+
+uint64_t TellFile(std::FILE* pFile)
+{
+#if defined(_WIN32)
+    return uint64_t(_ftelli64(pFile));
+#else
+    return uint64_t(ftello(pFile));
+#endif
+}
+
 bool IsFolder(const std::string& strPath)
 {
     std::error_code error;
@@ -116,4 +164,16 @@ std::string StemOf(const std::string& strPath)
     const std::string strName = FileNameOf(strPath);
     const std::size_t nDot = strName.find_last_of('.');
     return nDot == std::string::npos || nDot == 0 ? strName : strName.substr(0, nDot);
+}
+
+std::string ExtensionOf(const std::string& strPath)
+{
+    const std::string strName = FileNameOf(strPath);
+    const std::size_t nDot = strName.find_last_of('.');
+    if (nDot == std::string::npos || nDot == 0)
+        return {};
+    std::string strExtension = strName.substr(nDot);
+    for (char& c : strExtension)
+        c = char(std::tolower(static_cast<unsigned char>(c)));
+    return strExtension;
 }

@@ -4,6 +4,8 @@
 // sample range (0..255 or 0..65535).
 #pragma once
 
+#include "ImageMetadata.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <functional>
@@ -52,9 +54,12 @@ using pfPngRowSink = std::function<void(int y, const uint16_t* pRow)>;
 // false with a readable reason for anything else.
 bool DecodePngRows(const uint8_t* pBytes, std::size_t nSize, const pfPngLayoutSink& onLayout,
                    const pfPngRowSink& onRow, std::string& strError);
-// The same from a file; the reason then starts with the path.
+// The same from a file; the reason then starts with the path. The profile
+// (iCCP), EXIF (eXIf before the image data) and XMP (iTXt) go to metadata.
 bool ReadPngRows(const std::string& strPath, const pfPngLayoutSink& onLayout, const pfPngRowSink& onRow,
                  std::string& strError);
+bool ReadPngRows(const std::string& strPath, const pfPngLayoutSink& onLayout, const pfPngRowSink& onRow,
+                 pfImageMetadata& metadata, std::string& strError);
 
 // Whole images, when memory allows them.
 bool DecodePng(const uint8_t* pBytes, std::size_t nSize, pfPngImage& image, std::string& strError);
@@ -70,6 +75,8 @@ bool EncodePngRows(const pfPngLayout& layout, const pfPngRowSource& fillRow, std
 // Nothing is left at strPath when writing fails.
 bool WritePngRows(const std::string& strPath, const pfPngLayout& layout, const pfPngRowSource& fillRow,
                   std::string& strError);
+bool WritePngRows(const std::string& strPath, const pfPngLayout& layout, const pfPngRowSource& fillRow,
+                  const pfImageMetadata& metadata, std::string& strError);
 
 bool EncodePng(const pfPngImage& image, std::vector<uint8_t>& bytes, std::string& strError);
 bool WritePng(const std::string& strPath, const pfPngImage& image, std::string& strError);

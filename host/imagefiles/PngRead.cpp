@@ -185,9 +185,38 @@ bool DeliverRows(const PngReadStruct& png, const pfPngLayout& layout, const pfPn
     return true;
 }
 
+std::vector<uint8_t> BytesOf(png_const_bytep pData, std::size_t nSize)
+{
+    return pData ? std::vector<uint8_t>(pData, pData + nSize) : std::vector<uint8_t>();
+}
+
+// Chunks libpng has read before the image data; it has checked them already.
+pfImageMetadata MetadataOf(png_structp pPng, png_infop pInfo)
+{
+    pfImageMetadata metadata;
+    png_charp pName = nullptr;
+    int nCompression = 0;
+    png_bytep pProfile = nullptr;
+    png_uint_32 nProfile = 0;
+    if (png_get_iCCP(pPng, pInfo, &pName, &nCompression, &pProfile, &nProfile))
+        metadata.icc = BytesOf(pProfile, nProfile);
+    png_bytep pExif = nullptr;
+    png_uint_32 nExif = 0;
+    if (png_get_eXIf_1(pPng, pInfo, &nExif, &pExif))
+        metadata.exif = BytesOf(pExif, nExif);
+    png_textp pTexts = nullptr;
+    const int nTexts = png_get_text(pPng, pInfo, &pTexts, nullptr);
+    for (int i = 0; i < nTexts; ++i) {
+        if (std::strcmp(pTexts[i].key, "XML:com.adobe.xmp") == 0 && pTexts[i].text)
+            metadata.xmp = BytesOf(reinterpret_cast<png_const_bytep>(pTexts[i].text),
+                                   pTexts[i].itxt_length ? pTexts[i].itxt_length : pTexts[i].text_length);
+    }
+    return metadata;
+}
+
 // The whole decoder; the source is already attached to png.
 bool Decode(const PngReadStruct& png, uint64_t nFileSize, const pfPngLayoutSink& onLayout,
-            const pfPngRowSink& onRow, std::string& strError)
+            const pfPngRowSink& onRow, pfImageMetadata& metadata, std::string& strError)
 {
     png_structp pPng = png.Png();
     png_infop pInfo = png.Info();
@@ -197,6 +226,7 @@ bool Decode(const PngReadStruct& png, uint64_t nFileSize, const pfPngLayoutSink&
     }
     if (!CheckDataHoldsSize(pPng, pInfo, nFileSize, strError))
         return false;
+    metadata = MetadataOf(pPng, pInfo);
     if (!PngGuarded(pPng, [pPng, pInfo] { RequestSampleLayout(pPng, pInfo); })) {
         strError = png.Error("unsupported PNG layout");
         return false;
@@ -250,37 +280,39 @@ bool DecodePngRows(const uint8_t* pBytes, std::size_t nSize, const pfPngLayoutSi
     }
     pfMemorySource source{pBytes, nSize, 0};
     png_set_read_fn(png.Png(), &source, ReadFromMemory);
-    return Decode(png, nSize, onLayout, onRow, strError);
+    pfImageMetadata metadata;
+    return Decode(png, nSize, onLayout, onRow, metadata, strError);
 }
 
 bool ReadPngRows(const std::string& strPath, const pfPngLayoutSink& onLayout, const pfPngRowSink& onRow,
                  std::string& strError)
 {
-    uint64_t nSize = 0;
-    const pfFilePtr pFile = OpenForReading(strPath, nSize, strError);
-    if (!pFile)
-        return false;
-    if (nSize == kUnknownFileSize) {
-        std::vector<uint8_t> bytes;
-        if (!ReadToEnd(pFile.get(), kMaxPipedBytes, bytes)) {
-            strError = strPath + ": too large (more than " + std::to_string(kMaxPipedBytes) + " bytes)";
-            return false;
-        }
-        if (DecodePngRows(bytes.data(), bytes.size(), onLayout, onRow, strError))
-            return true;
-        strError = strPath + ": " + strError;
-        return false;
-    }
-    PngReadStruct png;
-    if (png.IsValid()) {
-        png_set_read_fn(png.Png(), pFile.get(), ReadFromFile);
-        if (Decode(png, nSize, onLayout, onRow, strError))
-            return true;
-    } else {
-        strError = "out of memory";
-    }
-    strError = strPath + ": " + strError;
-    return false;
+    pfImageMetadata metadata;
+    return ReadPngRows(strPath, onLayout, onRow, metadata, strError);
+}
+
+bool ReadPngRows(const std::string& strPath, const pfPngLayoutSink& onLayout, const pfPngRowSink& onRow,
+                 pfImageMetadata& metadata, std::string& strError)
+{
+    return ReadFileWith(
+        strPath,
+        [&](std::FILE* pFile, uint64_t nSize, std::string& strWhy) {
+            if (nSize == kUnknownFileSize) {
+                std::vector<uint8_t> bytes;
+                if (ReadToEnd(pFile, kMaxPipedBytes, bytes))
+                    return DecodePngRows(bytes.data(), bytes.size(), onLayout, onRow, strWhy);
+                strWhy = "too large (more than " + std::to_string(kMaxPipedBytes) + " bytes)";
+                return false;
+            }
+            PngReadStruct png;
+            if (!png.IsValid()) {
+                strWhy = "out of memory";
+                return false;
+            }
+            png_set_read_fn(png.Png(), pFile, ReadFromFile);
+            return Decode(png, nSize, onLayout, onRow, metadata, strWhy);
+        },
+        strError);
 }
 
 bool DecodePng(const uint8_t* pBytes, std::size_t nSize, pfPngImage& image, std::string& strError)

@@ -85,7 +85,33 @@ bool CheckImage(const pfPngImage& image, std::string& strError)
     return false;
 }
 
-void WriteHeader(png_structp pPng, png_infop pInfo, const pfPngLayout& layout)
+constexpr const char* kXmpKeyword = "XML:com.adobe.xmp";
+
+void SetMetadata(png_structp pPng, png_infop pInfo, const pfImageMetadata& metadata)
+{
+    if (!metadata.icc.empty())
+        png_set_iCCP(pPng, pInfo, "ICC profile", PNG_COMPRESSION_TYPE_BASE, metadata.icc.data(),
+                     png_uint_32(metadata.icc.size()));
+    if (!metadata.exif.empty())
+        png_set_eXIf_1(pPng, pInfo, png_uint_32(metadata.exif.size()), const_cast<png_bytep>(metadata.exif.data()));
+    if (metadata.xmp.empty())
+        return;
+    // libpng copies the text up to its terminating zero; it only asks for
+    // writable pointers.
+    std::vector<char> xmp(metadata.xmp.begin(), metadata.xmp.end());
+    xmp.push_back('\0');
+    char empty[] = "";
+    png_text text{};
+    text.compression = PNG_ITXT_COMPRESSION_NONE;
+    text.key = const_cast<char*>(kXmpKeyword);
+    text.text = xmp.data();
+    text.itxt_length = metadata.xmp.size();
+    text.lang = empty;
+    text.lang_key = empty;
+    png_set_text(pPng, pInfo, &text, 1);
+}
+
+void WriteHeader(png_structp pPng, png_infop pInfo, const pfPngLayout& layout, const pfImageMetadata& metadata)
 {
     png_set_IHDR(pPng, pInfo, png_uint_32(layout.nWidth), png_uint_32(layout.nHeight), layout.nBitDepth,
                  ColorType(layout.nChannels), PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT,
@@ -94,6 +120,7 @@ void WriteHeader(png_structp pPng, png_infop pInfo, const pfPngLayout& layout)
     png_set_compression_strategy(pPng, kCompressionStrategy);
     png_set_compression_mem_level(pPng, kCompressionMemLevel);
     png_set_compression_buffer_size(pPng, kCompressionBuffer);
+    SetMetadata(pPng, pInfo, metadata);
     png_write_info(pPng, pInfo);
     if (layout.nBitDepth == 16 && IsLittleEndian())
         png_set_swap(pPng);
@@ -102,11 +129,11 @@ void WriteHeader(png_structp pPng, png_infop pInfo, const pfPngLayout& layout)
 // Each row is filled into one row of samples and handed to libpng, 16-bit
 // rows as they are (libpng swaps a copy), 8-bit rows narrowed to bytes.
 bool WriteRows(const PngWriteStruct& png, const pfPngLayout& layout, const pfPngRowSource& fillRow,
-               std::string& strError)
+               const pfImageMetadata& metadata, std::string& strError)
 {
     png_structp pPng = png.Png();
     png_infop pInfo = png.Info();
-    if (!PngGuarded(pPng, [pPng, pInfo, &layout] { WriteHeader(pPng, pInfo, layout); })) {
+    if (!PngGuarded(pPng, [pPng, pInfo, &layout, &metadata] { WriteHeader(pPng, pInfo, layout, metadata); })) {
         strError = png.Error();
         return false;
     }
@@ -152,7 +179,7 @@ bool EncodePngRows(const pfPngLayout& layout, const pfPngRowSource& fillRow, std
     }
     std::vector<uint8_t> encoded;
     png_set_write_fn(png.Png(), &encoded, WriteToMemory, FlushNothing);
-    if (!WriteRows(png, layout, fillRow, strError))
+    if (!WriteRows(png, layout, fillRow, pfImageMetadata(), strError))
         return false;
     bytes = std::move(encoded);
     return true;
@@ -161,26 +188,26 @@ bool EncodePngRows(const pfPngLayout& layout, const pfPngRowSource& fillRow, std
 bool WritePngRows(const std::string& strPath, const pfPngLayout& layout, const pfPngRowSource& fillRow,
                   std::string& strError)
 {
+    return WritePngRows(strPath, layout, fillRow, pfImageMetadata(), strError);
+}
+
+bool WritePngRows(const std::string& strPath, const pfPngLayout& layout, const pfPngRowSource& fillRow,
+                  const pfImageMetadata& metadata, std::string& strError)
+{
     if (!CheckLayout(layout, strError))
         return false;
-    pfFilePtr pFile = OpenForWriting(strPath, strError);
-    if (!pFile)
-        return false;
-    PngWriteStruct png;
-    bool bWritten = png.IsValid();
-    if (bWritten) {
-        png_init_io(png.Png(), pFile.get());
-        bWritten = WriteRows(png, layout, fillRow, strError);
-    } else {
-        strError = "out of memory";
-    }
-    // Closing flushes: a full disk may only show here.
-    bWritten = std::fclose(pFile.release()) == 0 && bWritten;
-    if (!bWritten) {
-        RemovePartialFile(strPath);
-        strError = strPath + ": cannot be written" + (strError.empty() ? "" : ": " + strError);
-    }
-    return bWritten;
+    return WriteFileWith(
+        strPath,
+        [&](std::FILE* pFile, std::string& strWhy) {
+            PngWriteStruct png;
+            if (!png.IsValid()) {
+                strWhy = "out of memory";
+                return false;
+            }
+            png_init_io(png.Png(), pFile);
+            return WriteRows(png, layout, fillRow, metadata, strWhy);
+        },
+        strError);
 }
 
 bool EncodePng(const pfPngImage& image, std::vector<uint8_t>& bytes, std::string& strError)

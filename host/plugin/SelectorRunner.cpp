@@ -22,7 +22,8 @@ std::string RectText(const Rect& rect)
 
 void pfSelectorRunner::Report(int16_t nSelector, int16_t nResult) const
 {
-    PrintLine("selector " + std::to_string(nSelector) + " result " + std::to_string(nResult));
+    if (m_bShowResults)
+        PrintLine("selector " + std::to_string(nSelector) + " result " + std::to_string(nResult));
 }
 
 // What the plug-in left requested when the selector returned: hosts keep

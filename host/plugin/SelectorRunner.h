@@ -30,6 +30,8 @@ public:
 
     // Also print the rectangles each selector left requested.
     void ShowRequests(bool bShow) { m_bShowRequests = bShow; }
+    // The "selector N result R" lines (default on).
+    void ShowResults(bool bShow) { m_bShowResults = bShow; }
 
 private:
     void Report(int16_t nSelector, int16_t nResult) const;
@@ -40,4 +42,5 @@ private:
     pfDocument& m_Document;
     intptr_t m_nData = 0;
     bool m_bShowRequests = false;
+    bool m_bShowResults = true;
 };

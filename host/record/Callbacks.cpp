@@ -55,16 +55,23 @@ void pfCallbacks::ResetCounters()
     m_nProgressCalls = 0;
     m_nColorRequests = 0;
     m_nLastPercent = -1;
+    m_nLastShownPercent = -1;
     m_nLastPrintMs = 0;
 }
 
 void pfCallbacks::OnProgress(int32_t nDone, int32_t nTotal)
 {
     ++m_nProgressCalls;
-    if (!m_Settings.bShowProgress || nTotal <= 0)
+    if (nTotal <= 0)
         return;
     const int64_t nClamped = nDone < 0 ? 0 : (nDone > nTotal ? nTotal : nDone);
     const int nPercent = int(nClamped * 100 / nTotal);
+    if (m_Settings.onPercent && nPercent != m_nLastShownPercent) {
+        m_nLastShownPercent = nPercent;
+        m_Settings.onPercent(nPercent);
+    }
+    if (!m_Settings.bShowProgress)
+        return;
     const int64_t nNow = NowMs();
     const bool bDue = m_nLastPercent < 0 || nPercent == 100 || nNow - m_nLastPrintMs >= kProgressIntervalMs;
     if (nPercent == m_nLastPercent || !bDue)

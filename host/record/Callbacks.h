@@ -6,12 +6,15 @@
 #include "framework/hostinterface/HostInterface.h"
 
 #include <cstdint>
+#include <functional>
 
 struct pfCallbackSettings {
     uint8_t color[3] = {255, 0, 0}; // what the colour picker answers, RGB
     bool bColorCancel = false;      // the picker answers userCanceledErr instead
     int32_t nAbortAfter = -1;       // abort from this many progress calls on; -1 never
     bool bShowProgress = true;      // percentage lines on standard error
+    // Told each new percentage, whether or not lines are shown.
+    std::function<void(int nPercent)> onPercent;
 };
 
 class pfCallbacks {
@@ -38,5 +41,6 @@ private:
     int32_t m_nProgressCalls = 0;
     int32_t m_nColorRequests = 0;
     int m_nLastPercent = -1;
+    int m_nLastShownPercent = -1;
     int64_t m_nLastPrintMs = 0;
 };

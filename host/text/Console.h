@@ -7,3 +7,10 @@
 
 void PrintLine(const std::string& strLine);
 void PrintErrorLine(const std::string& strLine);
+
+// A line on standard error that is redrawn in place, for a terminal: every
+// whole line printed meanwhile goes above it. Empty text removes it.
+void ShowStatusLine(const std::string& strText);
+
+// Whether standard error is a terminal (and not a file or a pipe).
+bool IsErrorTerminal();

@@ -55,7 +55,7 @@ class Host(unittest.TestCase):
 
         def limit():
             resource.setrlimit(resource.RLIMIT_AS, (memory_limit, memory_limit))
-        result = subprocess.run([self.corvhost, "--quiet"] + list(args), capture_output=True, text=True,
+        result = subprocess.run([self.corvhost] + list(args), capture_output=True, text=True,
                                 timeout=300, preexec_fn=limit if memory_limit else None, stdin=stdin)
         return hostlib.Result(result.returncode, result.stdout, result.stderr)
 
@@ -142,6 +142,89 @@ class Batch(Host):
         self.assertTrue(os.path.exists(self.path("out", "c.png")))
 
 
+def png_chunks(path):
+    with open(path, "rb") as f:
+        data = f.read()
+    chunks, at = {}, 8
+    while at < len(data):
+        length, kind = struct.unpack(">I4s", data[at:at + 8])
+        chunks[kind] = data[at + 8:at + 8 + length]
+        at += 12 + length
+    return chunks
+
+
+def tiff_bits_per_sample(path):
+    """The first value of tag 258 in a little-endian TIFF's first directory."""
+    with open(path, "rb") as f:
+        data = f.read()
+    directory, = struct.unpack("<I", data[4:8])
+    count, = struct.unpack("<H", data[directory:directory + 2])
+    for entry in range(directory + 2, directory + 2 + 12 * count, 12):
+        tag, _, values, value = struct.unpack("<HHII", data[entry:entry + 12])
+        if tag == 258:
+            at = value if values > 2 else entry + 8
+            return struct.unpack("<H", data[at:at + 2])[0]
+    return None
+
+
+class Photographs(Host):
+    """JPEG and TIFF beside PNG, each file keeping its format and what it
+    carries besides pixels, and a batch telling only what people need."""
+
+    def photographs(self):
+        os.mkdir(self.path("in"))
+        png = hostlib.sample_gradient(self.path("in", "source.png"))
+        jpeg, tiff = self.path("in", "photo.jpg"), self.path("in", "scan.tif")
+        self.assertEqual(self.run_host(png, jpeg).code, 0)
+        rows = [[(x * 1000 + y * 300 + c * 9000) % 65536 for x in range(40) for c in range(3)] for y in range(30)]
+        hostlib.write_png(self.path("in", "deep.png"), 40, 30, rows, depth=16)
+        self.assertEqual(self.run_host(self.path("in", "deep.png"), tiff).code, 0)
+        return jpeg, tiff
+
+    def test_a_batch_keeps_each_photograph_in_its_format_and_a_16_bit_tiff_at_16_bits(self):
+        jpeg, tiff = self.photographs()
+        result = self.run_host("--quality", "80", "--output-dir", self.path("out"), jpeg, tiff)
+        self.assertEqual(result.code, 0, str(result))
+        self.assertEqual(result.stdout, "", "no selector lines in a batch")
+        self.assertEqual(result.stderr.splitlines(), ["[1/2] %s -> %s" % (jpeg, self.path("out", "photo.jpg")),
+                                                      "[2/2] %s -> %s" % (tiff, self.path("out", "scan.tif")),
+                                                      "corvhost: 2 of 2 files done"])
+        with open(self.path("out", "photo.jpg"), "rb") as f:
+            self.assertEqual(f.read(3), b"\xff\xd8\xff")
+        self.assertEqual(tiff_bits_per_sample(self.path("out", "scan.tif")), 16)
+        verbose = self.run_host("--verbose", "--output-dir", self.path("verbose"), jpeg)
+        self.assertIn("selector 2 result 0", verbose.stdout)
+
+    def test_the_profile_and_exif_data_travel_through_a_run(self):
+        profile = bytes(132) + bytes(range(256)) * 2
+        profile = struct.pack(">I", len(profile)) + profile[4:12] + b"mntrRGB XYZ " + profile[24:36] + b"acsp" + \
+            profile[40:68] + struct.pack(">III", 0xF6D6, 0x10000, 0xD32D) + profile[80:128] + bytes(4) + profile[132:]
+        exif = b"II*\0\x08\0\0\0\x01\0\x12\x01\x03\0\x01\0\0\0\x06\0\0\0\0\0\0\0"
+        plain = hostlib.sample_gradient(self.path("plain.png"))
+        with open(plain, "rb") as f:
+            data = f.read()
+        at = data.index(b"IDAT") - 4
+        source = self.write("camera.png", data[:at] + chunk(b"iCCP", b"camera\0\0" + zlib.compress(profile)) +
+                            chunk(b"eXIf", exif) + data[at:])
+        for output in ("through.jpg", "through.tif", "back.png"):
+            self.assertEqual(self.run_host(source if output != "back.png" else self.path("through.tif"),
+                                           self.path(output)).code, 0)
+        chunks = png_chunks(self.path("back.png"))
+        self.assertEqual(zlib.decompress(chunks[b"iCCP"].split(b"\0", 1)[1][1:]), profile)
+        self.assertEqual(chunks[b"eXIf"], exif)
+
+    def test_quiet_shows_only_errors_and_the_summary(self):
+        jpeg, _ = self.photographs()
+        with open(jpeg, "rb") as f:
+            data = f.read()
+        truncated = self.write("truncated.jpg", data[:len(data) // 2])
+        result = self.run_host("--quiet", "--output-dir", self.path("out"), truncated, jpeg)
+        self.assertEqual(result.code, 2, str(result))
+        self.assertEqual(len(result.stderr.splitlines()), 2, str(result))
+        self.assertTrue(result.stderr.startswith("corvhost: %s: " % truncated), str(result))
+        self.assertEqual(result.stderr.splitlines()[-1], "corvhost: 1 of 2 files done; failed: %s" % truncated)
+
+
 class HostileFiles(Host):
     def test_a_transparent_colour_reads_as_alpha_in_the_image_and_the_mask(self):
         source = self.write("trns.png", GREY_WITH_TRNS)
@@ -180,4 +263,4 @@ class HostileFiles(Host):
 
 
 if __name__ == "__main__":
-    sys.exit(hostlib.run_unittests([Batch, HostileFiles]))
+    sys.exit(hostlib.run_unittests([Batch, Photographs, HostileFiles]))

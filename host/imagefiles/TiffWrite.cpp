@@ -1,0 +1,105 @@
+#include "FileAccess.h"
+#include "Tiff.h"
+#include "TiffLib.h"
+
+#include <vector>
+
+namespace {
+
+// Strips of about this size compress nearly as well as one strip, and
+// readers need hold only one of them.
+constexpr uint64_t kStripBytes = 512 * 1024;
+
+// Writing allocates no more than a strip and the tags at once.
+constexpr uint64_t kMaxWriterAllocation = uint64_t(256) << 20;
+
+void AppendBigEndian(std::vector<uint8_t>& bytes, uint32_t nValue, int nBytes)
+{
+    for (int i = nBytes - 1; i >= 0; --i)
+        bytes.push_back(uint8_t(nValue >> (8 * i)));
+}
+
+// An image resources block holding the EXIF data alone.
+std::vector<uint8_t> ExifBlock(const std::vector<uint8_t>& exif)
+{
+    std::vector<uint8_t> block = {'8', 'B', 'I', 'M'};
+    AppendBigEndian(block, kExifResource, 2);
+    AppendBigEndian(block, 0, 2); // an empty name, padded to even length
+    AppendBigEndian(block, uint32_t(exif.size()), 4);
+    block.insert(block.end(), exif.begin(), exif.end());
+    if (exif.size() % 2)
+        block.push_back(0);
+    return block;
+}
+
+void SetBlob(TIFF* pTiff, ttag_t nTag, const std::vector<uint8_t>& bytes)
+{
+    if (!bytes.empty())
+        TIFFSetField(pTiff, nTag, uint32_t(bytes.size()), bytes.data());
+}
+
+void SetTags(TIFF* pTiff, const pfPngLayout& layout, const pfImageMetadata& metadata)
+{
+    const bool bAlpha = layout.nChannels == 2 || layout.nChannels == 4;
+    TIFFSetField(pTiff, TIFFTAG_IMAGEWIDTH, uint32_t(layout.nWidth));
+    TIFFSetField(pTiff, TIFFTAG_IMAGELENGTH, uint32_t(layout.nHeight));
+    TIFFSetField(pTiff, TIFFTAG_SAMPLESPERPIXEL, uint16_t(layout.nChannels));
+    TIFFSetField(pTiff, TIFFTAG_BITSPERSAMPLE, uint16_t(layout.nBitDepth));
+    TIFFSetField(pTiff, TIFFTAG_PHOTOMETRIC, layout.nChannels <= 2 ? PHOTOMETRIC_MINISBLACK : PHOTOMETRIC_RGB);
+    TIFFSetField(pTiff, TIFFTAG_PLANARCONFIG, PLANARCONFIG_CONTIG);
+    if (bAlpha) {
+        const uint16_t nExtra = EXTRASAMPLE_UNASSALPHA;
+        TIFFSetField(pTiff, TIFFTAG_EXTRASAMPLES, uint16_t(1), &nExtra);
+    }
+    TIFFSetField(pTiff, TIFFTAG_COMPRESSION, COMPRESSION_ADOBE_DEFLATE);
+    TIFFSetField(pTiff, TIFFTAG_PREDICTOR, PREDICTOR_HORIZONTAL);
+    const uint64_t nRowBytes = layout.RowSamples() * uint64_t(layout.nBitDepth / 8);
+    TIFFSetField(pTiff, TIFFTAG_ROWSPERSTRIP, uint32_t(std::max<uint64_t>(1, kStripBytes / nRowBytes)));
+    if (metadata.nOrientation >= 1 && metadata.nOrientation <= 8)
+        TIFFSetField(pTiff, TIFFTAG_ORIENTATION, metadata.nOrientation);
+    SetBlob(pTiff, TIFFTAG_ICCPROFILE, metadata.icc);
+    SetBlob(pTiff, TIFFTAG_XMLPACKET, metadata.xmp);
+}
+
+bool Encode(std::FILE* pFile, const pfPngLayout& layout, const pfPngRowSource& fillRow,
+            const pfImageMetadata& metadata, std::string& strError)
+{
+    pfTiffFile tiff(pFile, "w", kMaxWriterAllocation);
+    TIFF* pTiff = tiff.Get();
+    if (!pTiff) {
+        strError = tiff.Error("libtiff cannot start the file");
+        return false;
+    }
+    SetTags(pTiff, layout, metadata);
+    const std::vector<uint8_t> exifBlock = metadata.exif.empty() ? std::vector<uint8_t>() : ExifBlock(metadata.exif);
+    SetBlob(pTiff, TIFFTAG_PHOTOSHOP, exifBlock);
+    std::vector<uint16_t> samples(layout.RowSamples());
+    std::vector<uint8_t> narrow(layout.nBitDepth == 8 ? samples.size() : 0);
+    for (int y = 0; y < layout.nHeight; ++y) {
+        fillRow(y, samples.data());
+        void* pBytes = samples.data();
+        if (layout.nBitDepth == 8) {
+            std::copy(samples.begin(), samples.end(), narrow.begin());
+            pBytes = narrow.data();
+        }
+        if (TIFFWriteScanline(pTiff, pBytes, uint32_t(y), 0) != 1) {
+            strError = tiff.Error("row " + std::to_string(y) + " cannot be written");
+            return false;
+        }
+    }
+    if (tiff.Finish())
+        return true;
+    strError = tiff.Error("the directory cannot be written");
+    return false;
+}
+
+} // namespace
+
+bool WriteTiffRows(const std::string& strPath, const pfPngLayout& layout, const pfPngRowSource& fillRow,
+                   const pfImageMetadata& metadata, std::string& strError)
+{
+    return WriteFileWith(
+        strPath,
+        [&](std::FILE* pFile, std::string& strWhy) { return Encode(pFile, layout, fillRow, metadata, strWhy); },
+        strError);
+}
