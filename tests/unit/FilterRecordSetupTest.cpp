@@ -216,7 +216,8 @@ TEST(FilterRecordSetupWithoutSampling, TheHostGetsOneToOneAndThePreviewIsReduced
     EXPECT_EQ((std::vector<uint8_t>(pIn, pIn + 6)), (std::vector<uint8_t>{0, 2, 4, 20, 22, 24}));
     EXPECT_EQ(reduced.inRowBytes, 3);
     EXPECT_EQ(static_cast<const uint8_t*>(reduced.maskData)[5], 255);
-    EXPECT_EQ(reduced.advanceState, record.advanceState);
+    const AdvanceStateProc pReducedAdvance = reduced.advanceState, pHostAdvance = record.advanceState;
+    EXPECT_EQ(pReducedAdvance, pHostAdvance);
 
     // The final render goes through the host's record again.
     ASSERT_EQ(filter.SetupFilterRecord(&record, 1), noErr);
