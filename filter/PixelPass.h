@@ -100,8 +100,7 @@ struct pfPassContext {
 
     pfPassContext(const pfRenderSnapshot& snapshot, const FieldView& field, const float* pGammaTable,
                   const PixelView& in, const PixelView& out, const PixelView& mask)
-        : snapshot(snapshot), field(field), pGammaTable(pGammaTable), in(in), out(out), mask(mask),
-          bByteMask(mask.nColumnStride == 1)
+        : snapshot(snapshot), field(field), pGammaTable(pGammaTable), in(in), out(out), mask(mask)
     {
         for (int k = 0; k < N; ++k)
             plane[kFirstColor + k] = k;
@@ -120,16 +119,13 @@ struct pfPassContext {
     // The mask's share at column x of a mask row, 0 to 1.
     double MaskAt(const uint8_t* pMaskRow, int32_t x) const
     {
-        const double m = bByteMask ? pfSampleCodec<uint8_t>().ToUnit(pMaskRow[x])
-                                   : pfSampleCodec<Sample>().ToUnit(LoadSample<Sample>(pMaskRow, x));
-        return m > 1 ? 1 : m;
+        return pfSampleCodec<uint8_t>().ToUnit(pMaskRow[x]);
     }
 
     const pfRenderSnapshot& snapshot;
     const FieldView field;
     const float* const pGammaTable;
     const PixelView in, out, mask;
-    const bool bByteMask;
     int32_t plane[kElements];
     double emptySource[kElements];
     pfBlend::pfSourceTraits emptyTraits;
@@ -211,7 +207,8 @@ void BlendRow(const pfPassContext<Sample, N, bAlpha>& c, int32_t y)
             double r = UnitRange(dest[e]) * kScale;
             if (pMask)
                 r = MaskSample(r, double(raw[e]), m);
-            StoreSample<Sample>(pOut, c.plane[e], Sample(r));
+            if (!bAlpha || e != 0 || c.out.nAlphaIndex >= 0)
+                StoreSample<Sample>(pOut, c.plane[e], Sample(r));
         }
     }
 }

@@ -11,7 +11,7 @@ struct PixelView {
     int32_t nHeight = 0;
     int32_t nRowBytes = 0;
     int32_t nColumnStride = 0;
-    int32_t nAlphaIndex = 0;
+    int32_t nAlphaIndex = 0;  // -1: the buffer holds no transparency
     bool bValid = false;
     uint8_t* pBase = nullptr;
 

@@ -3,6 +3,7 @@
 #include "FilterCorvane.h"
 #include "RenderVariant.h"
 
+#include "framework/hostinterface/PlaneCounts.h"
 #include "framework/trace/Trace.h"
 
 #include <algorithm>
@@ -49,14 +50,10 @@ int16_t RunVariant(const pfRenderFormat& format, const pfRenderSnapshot& snapsho
     }
 }
 
-// Hosts differ in the masks they give 16-bit images: some send 16-bit
-// samples, others one byte per pixel. Rows too short for two bytes a pixel
-// but long enough for one hold 8-bit samples.
-int32_t MaskSampleSize(int32_t nSampleSize, int32_t nWidth, int32_t nRowBytes)
-{
-    const bool bEightBit = nSampleSize == 2 && int64_t(nRowBytes) < int64_t(nWidth) * 2 && nRowBytes >= nWidth;
-    return bEightBit ? 1 : nSampleSize;
-}
+// Masks are one byte per pixel at every depth: that is what the hosts that
+// send masks deliver, and a row length cannot tell the two apart once rows
+// are padded.
+constexpr int32_t kMaskSampleSize = 1;
 
 // The host's buffers must exist and hold a row of the rectangle; anything
 // less would be read or written out of bounds.
@@ -79,13 +76,14 @@ int16_t RenderFormat(const pfRenderFormat& format, const pfRenderSnapshot& snaps
         return noErr;
 
     const int32_t nSampleSize = format.nDepth == 16 ? 2 : 1;
-    const int32_t nStride = format.nTotalPlanes * nSampleSize;
     const int32_t nAlphaIndex = format.bAlpha ? format.nAlphaIndex : 0;
+    const int32_t nOutAlphaIndex = format.bAlpha && format.nAlphaIndex >= format.nOutputPlanes ? -1 : nAlphaIndex;
     pfRenderJob job;
-    job.in = MakePixelView(record.inData, nWidth, nHeight, record.inRowBytes, nStride, nAlphaIndex);
-    job.out = MakePixelView(record.outData, nWidth, nHeight, record.outRowBytes, nStride, nAlphaIndex);
-    job.mask = MakePixelView(record.maskData, nWidth, nHeight, record.maskRowBytes,
-                             MaskSampleSize(nSampleSize, nWidth, record.maskRowBytes), 0);
+    job.in = MakePixelView(record.inData, nWidth, nHeight, record.inRowBytes, format.nTotalPlanes * nSampleSize,
+                           nAlphaIndex);
+    job.out = MakePixelView(record.outData, nWidth, nHeight, record.outRowBytes,
+                            format.nOutputPlanes * nSampleSize, nOutAlphaIndex);
+    job.mask = MakePixelView(record.maskData, nWidth, nHeight, record.maskRowBytes, kMaskSampleSize, 0);
     job.pFilterRecord = &record;
     job.nScaleX = record.imageSize.h / nWidth;
     job.nScaleY = record.imageSize.v / nHeight;
@@ -109,9 +107,8 @@ pfRenderFormat DecideRenderFormat(const FilterRecord& record)
 
     pfRenderFormat format;
     format.nDepth = record.depth;
-    format.nTotalPlanes = std::max(nLayerPlanes + count(record.inTransparencyMask) + count(record.inLayerMasks) +
-                                       count(record.inInvertedLayerMasks) + nNonLayerPlanes,
-                                   nPlanes);
+    format.nTotalPlanes = InputPlaneCount(record);
+    format.nOutputPlanes = OutputPlaneCount(record);
     format.bAlpha = record.inTransparencyMask > 0;
     format.nAlphaIndex = nLayerPlanes;
     format.nColorChannels = nLayerPlanes;
@@ -127,7 +124,7 @@ pfRenderFormat DecideRenderFormat(const FilterRecord& record)
     }
     int32_t nMaxChannels = 0;
     format.bSupportedMode = LimitsChannels(record.imageMode, nMaxChannels);
-    format.nColorChannels = std::min(format.nColorChannels, nMaxChannels);
+    format.nColorChannels = std::min({format.nColorChannels, nMaxChannels, format.nOutputPlanes});
     return format;
 }
 

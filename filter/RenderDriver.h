@@ -15,6 +15,9 @@ struct pfRenderFormat {
     int32_t nColorChannels = 0;
     bool bAlpha = false;
     int32_t nTotalPlanes = 0;
+    // The planes the host takes back: colour first, the transparency only
+    // when it is among them.
+    int32_t nOutputPlanes = 0;
     int32_t nAlphaIndex = 0;
     // Grey, RGB and multichannel images are rendered; other modes are left
     // as they are.

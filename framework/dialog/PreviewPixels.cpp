@@ -2,6 +2,8 @@
 
 #include "PreviewGeometry.h"
 
+#include "framework/hostinterface/PlaneCounts.h"
+
 #include <algorithm>
 #include <new>
 #include <stdexcept>
@@ -9,7 +11,7 @@
 namespace {
 
 struct PixelLayout {
-    int nPlanes = 0;      // samples per pixel in the host's buffer
+    int nPlanes = 0;      // samples per pixel in the host's output buffer
     int nColors = 0;      // colour planes shown
     int nAlphaIndex = -1; // transparency sample, -1 without
 };
@@ -17,9 +19,7 @@ struct PixelLayout {
 PixelLayout LayoutOf(const FilterRecord& record)
 {
     PixelLayout layout;
-    layout.nPlanes = record.inLayerPlanes + record.inTransparencyMask + record.inLayerMasks +
-                     record.inInvertedLayerMasks + record.inNonLayerPlanes;
-    layout.nPlanes = std::max<int>(layout.nPlanes, record.planes);
+    layout.nPlanes = OutputPlaneCount(record);
     if (record.inTransparencyMask > 0) {
         if (layout.nPlanes >= record.inLayerPlanes + 1)
             layout.nAlphaIndex = record.inLayerPlanes;
@@ -29,6 +29,7 @@ PixelLayout LayoutOf(const FilterRecord& record)
                          : record.inNonLayerPlanes ? record.inNonLayerPlanes
                                                    : record.planes;
     }
+    layout.nColors = std::min(layout.nColors, layout.nPlanes);
     return layout;
 }
 

@@ -1,5 +1,7 @@
 // Choosing a colour: the host's colour picker through its colour services,
-// or the dialog's system colour dialog for hosts without them. On 8-bit
+// or the dialog's system colour dialog for hosts without a working one. A
+// host that answers success is believed even with the colour unchanged: the
+// user may have kept it, and a second dialog after the host's would be wrong. On 8-bit
 // greyscale images the choice becomes the grey of equal luminance.
 #include "framework/plugin/Filter.h"
 
@@ -41,23 +43,26 @@ bool pfFilter::RequestColor(FilterRecord* pFilterRecord, double& fRed, double& f
 
     bool bChosen = false;
     double fComponents[3] = {};
+    OSErr nResult = errPlugInHostInsufficient;
     if (pFilterRecord && pFilterRecord->colorServices) {
-        const OSErr nResult = pFilterRecord->colorServices(&info);
+        nResult = pFilterRecord->colorServices(&info);
         PF_TRACE(PF_TRACE_INFO, "ColorServices result = " << nResult);
         PF_TRACE(PF_TRACE_INFO, "source space = " << info.sourceSpace);
         PF_TRACE(PF_TRACE_INFO, "result space = " << info.resultSpace);
-        bChosen = nResult == noErr;
-        if (bChosen) {
-            // A host's answer is not trusted beyond the 0..255 it promises.
-            for (int i = 0; i < 3; ++i)
-                fComponents[i] = std::clamp<int16_t>(info.colorComponents[i], 0, 255);
-            fRed = fComponents[0] * 0.00392156862745098;
-            fGreen = fComponents[1] * 0.00392156862745098;
-            fBlue = fComponents[2] * 0.00392156862745098;
-        }
-    } else {
-        bChosen = m_pDialog->AlternativeColorSelection(pFilterRecord, fRed, fGreen, fBlue);
+    }
+    if (nResult == noErr) {
+        bChosen = true;
+        // A host's answer is not trusted beyond the 0..255 it promises.
+        for (int i = 0; i < 3; ++i)
+            fComponents[i] = std::clamp<int16_t>(info.colorComponents[i], 0, 255);
+        fRed = fComponents[0] * 0.00392156862745098;
+        fGreen = fComponents[1] * 0.00392156862745098;
+        fBlue = fComponents[2] * 0.00392156862745098;
+    } else if (nResult != userCanceledErr) {
+        // Hosts whose picker is missing or refuses (some answer "host
+        // insufficient" every time) still leave the user a way to choose.
         PF_TRACE_WARNING_LINE("ColorServices not available");
+        bChosen = m_pDialog->AlternativeColorSelection(pFilterRecord, fRed, fGreen, fBlue);
         fComponents[0] = fRed * 255;
         fComponents[1] = fGreen * 255;
         fComponents[2] = fBlue * 255;

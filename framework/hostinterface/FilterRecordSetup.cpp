@@ -1,14 +1,8 @@
 #include "framework/plugin/Filter.h"
+#include "PlaneCounts.h"
 #include "framework/trace/Trace.h"
 
 namespace {
-
-int PlaneCount(const FilterRecord* pRecord)
-{
-    int nPlanes = pRecord->inLayerPlanes + pRecord->inTransparencyMask + pRecord->inLayerMasks +
-                  pRecord->inInvertedLayerMasks + pRecord->inNonLayerPlanes;
-    return nPlanes < pRecord->planes ? pRecord->planes : nPlanes;
-}
 
 void TraceRect(const char* strName, const Rect& rect)
 {
@@ -71,22 +65,26 @@ int16_t pfFilter::SetupFilterRecord(FilterRecord* pFilterRecord, uint32_t nScale
         TraceRecord(pFilterRecord);
     if (nScaleFactor == 0)
         nScaleFactor = 1;
+    // A host that cannot sample serves every request 1:1: it gets one, and
+    // the reduction is done here.
+    const bool bReduceHere = nScaleFactor > 1 && pFilterRecord->samplingSupport == 0;
+    const uint32_t nRequestedFactor = bReduceHere ? 1 : nScaleFactor;
+    m_Reduced.Clear();
 
     pFilterRecord->inRect = Rect{0, 0, pFilterRecord->imageSize.v, pFilterRecord->imageSize.h};
     pFilterRecord->filterRect = pFilterRecord->inRect;
-    ScaleRect(pFilterRecord->inRect, 1, nScaleFactor);
+    ScaleRect(pFilterRecord->inRect, 1, nRequestedFactor);
     pFilterRecord->outRect = pFilterRecord->inRect;
     if (pFilterRecord->haveMask)
         pFilterRecord->maskRect = pFilterRecord->inRect;
 
-    const int nPlanes = PlaneCount(pFilterRecord);
     pFilterRecord->outLoPlane = 0;
-    pFilterRecord->outHiPlane = int16_t(nPlanes - 1);
-    pFilterRecord->inHiPlane = int16_t(nPlanes - 1);
+    pFilterRecord->outHiPlane = int16_t(OutputPlaneCount(*pFilterRecord) - 1);
+    pFilterRecord->inHiPlane = int16_t(InputPlaneCount(*pFilterRecord) - 1);
     pFilterRecord->inLoPlane = 0;
 
-    pFilterRecord->inputRate = Fixed(nScaleFactor * 65536u);
-    pFilterRecord->maskRate = Fixed(nScaleFactor * 65536u);
+    pFilterRecord->inputRate = Fixed(nRequestedFactor * 65536u);
+    pFilterRecord->maskRate = Fixed(nRequestedFactor * 65536u);
     pFilterRecord->inputPadding = 255;
     pFilterRecord->outputPadding = 255;
     pFilterRecord->maskPadding = 0;
@@ -94,19 +92,27 @@ int16_t pfFilter::SetupFilterRecord(FilterRecord* pFilterRecord, uint32_t nScale
         pFilterRecord->autoMask = false;
     pFilterRecord->wantsAbsolute = true;
     PF_TRACE_EXIT("pfFilter::SetupFilterRecord");
-    return pFilterRecord->advanceState();
+    const int16_t nResult = pFilterRecord->advanceState();
+    if (nResult == noErr && bReduceHere)
+        m_Reduced.Reduce(*pFilterRecord, nScaleFactor);
+    return nResult;
+}
+
+FilterRecord* pfFilter::GetRenderRecord()
+{
+    return m_Reduced.IsActive() ? &m_Reduced.Record() : m_pFilterRecord;
 }
 
 int pfFilter::GetScaleX() const
 {
-    const FilterRecord* p = m_pFilterRecord;
+    const FilterRecord* p = m_Reduced.IsActive() ? &m_Reduced.Record() : m_pFilterRecord;
     const int nWidth = p->outRect.right - p->outRect.left;
     return nWidth > 0 ? p->imageSize.h / nWidth : 1;
 }
 
 int pfFilter::GetScaleY() const
 {
-    const FilterRecord* p = m_pFilterRecord;
+    const FilterRecord* p = m_Reduced.IsActive() ? &m_Reduced.Record() : m_pFilterRecord;
     const int nHeight = p->outRect.bottom - p->outRect.top;
     return nHeight > 0 ? p->imageSize.v / nHeight : 1;
 }

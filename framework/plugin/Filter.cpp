@@ -1,9 +1,11 @@
 #include "Filter.h"
 
+#include "framework/hostinterface/HostQuirks.h"
 #include "framework/platform/Platform.h"
 #include "framework/trace/Trace.h"
 
 #include <new>
+#include <string>
 #include <stdexcept>
 
 namespace {
@@ -11,6 +13,13 @@ namespace {
 const char* const kHostInsufficientText =
     "Sorry, but this Plug-In requires some functions\n which are not supported by this host.\n you need a "
     "photoshop 3.0+ compatible host to run this filter.";
+
+std::string ErrorText(int16_t nResult)
+{
+    if (nResult == memFullErr)
+        return "There is not enough memory to apply the filter.\nTry a smaller selection or close other documents.";
+    return "The filter could not be applied (error " + std::to_string(nResult) + ").";
+}
 
 void ClearRequest(FilterRecord* pFilterRecord)
 {
@@ -28,6 +37,9 @@ pfFilter::~pfFilter() = default;
 void pfFilter::DispatchSelector(int16_t nSelector, FilterRecord* pFilterRecord, intptr_t*, int16_t* pResult)
 {
     m_pFilterRecord = pFilterRecord;
+    const int8_t nSelectorCode = int8_t(nSelector & 0xFF);
+    if (nSelectorCode == filterSelectorPrepare)
+        m_bErrorReported = false;
     int16_t nResult = -1;
     // The host calls from C: nothing may leave through it. Memory that runs
     // out anywhere on the way is answered as the host's own calls answer it,
@@ -49,8 +61,14 @@ void pfFilter::DispatchSelector(int16_t nSelector, FilterRecord* pFilterRecord, 
                 PF_TRACE_ERROR_LINE("Out of memory");
         } catch (...) {
         }
-        if (pFilterRecord && int8_t(nSelector & 0xFF) == filterSelectorStart)
+        if (pFilterRecord && nSelectorCode == filterSelectorStart)
             ClearRequest(pFilterRecord);
+    }
+    if (nSelectorCode != filterSelectorAbout && pFilterRecord) {
+        try {
+            ReportErrorTheHostIgnores(*pFilterRecord, nResult);
+        } catch (...) {
+        }
     }
     if (pResult)
         *pResult = nResult;
@@ -139,6 +157,17 @@ int16_t pfFilter::DoFinishSelector(FilterRecord* pFilterRecord)
     PF_TRACE_ENTER("pfFilter::DoFinishSelector( pFilterRecord(0x" << TracePtr(pFilterRecord) << ") )");
     PF_TRACE_EXIT("pfFilter::DoFinishSelector()");
     return noErr;
+}
+
+void pfFilter::ReportErrorTheHostIgnores(const FilterRecord& record, int16_t nResult)
+{
+    // Positive codes say the plug-in has told the user already.
+    if (nResult >= 0 || nResult == userCanceledErr || m_bErrorReported)
+        return;
+    if (!HostIgnoresErrors(record) || HostWantsSilence(record))
+        return;
+    m_bErrorReported = true;
+    ShowMessage(GetName(), ErrorText(nResult).c_str());
 }
 
 void pfFilter::ShowAbout()

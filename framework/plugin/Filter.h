@@ -4,6 +4,7 @@
 #pragma once
 
 #include "framework/hostinterface/HostInterface.h"
+#include "framework/hostinterface/ReducedRequest.h"
 #include "framework/parameters/Parameters.h"
 #include "framework/dialog/Preview.h"
 #include "framework/undo/Undo.h"
@@ -34,6 +35,9 @@ public:
     int16_t DoFinishSelector(FilterRecord* pFilterRecord);
 
     int16_t SetupFilterRecord(FilterRecord* pFilterRecord, uint32_t nScaleFactor);
+    // The record a preview renders into and shows: the host's, or the
+    // plug-in's own reduction when the host cannot sample.
+    FilterRecord* GetRenderRecord();
     int GetScaleX() const;
     int GetScaleY() const;
 
@@ -56,6 +60,8 @@ public:
 protected:
     // The selector's handler; DispatchSelector keeps its exceptions inside.
     int16_t RunSelector(int16_t nSelector, FilterRecord* pFilterRecord);
+    // Tells the user of a failure once a run, where the host would not.
+    void ReportErrorTheHostIgnores(const FilterRecord& record, int16_t nResult);
 
     std::unique_ptr<pfPreview> m_pDialog;
     pfParameters m_Parameters;
@@ -63,6 +69,8 @@ protected:
     pfUndoStack m_UndoStack;
     int32_t m_nRenderPass = 0;
     FilterRecord* m_pFilterRecord = nullptr;
+    pfReducedRequest m_Reduced;
+    bool m_bErrorReported = false;
 };
 
 // Replaces each coordinate by coordinate * nNumerator / nDenominator in

@@ -192,14 +192,14 @@ void pfPreviewWin32::PaintPositionMarkers(HDC hDC, int x0, int y0, int nShownHei
 double pfPreviewWin32::PreviewU(int x) const
 {
     const RECT frame = GetFrame();
-    const Rect& in = m_pFilterRecord->inRect;
+    const Rect& in = m_pFilter->GetRenderRecord()->inRect;
     return ClientToImageX(x, frame.left, {frame.right - frame.left, in.right - in.left, m_fDisplayScale, m_nScrollX});
 }
 
 double pfPreviewWin32::PreviewV(int y) const
 {
     const RECT frame = GetFrame();
-    const Rect& in = m_pFilterRecord->inRect;
+    const Rect& in = m_pFilter->GetRenderRecord()->inRect;
     return ClientToImageY(y, frame.top, {frame.bottom - frame.top, in.bottom - in.top, m_fDisplayScale, m_nScrollY});
 }
 

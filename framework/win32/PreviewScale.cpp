@@ -74,14 +74,14 @@ void pfPreviewWin32::AssignScaleFactor(int nFactor)
         m_pBits.Release();
         m_bBitsValid = false;
         const int16_t nResult = m_pFilter->SetupFilterRecord(m_pFilterRecord, uint32_t(nRenderFactor));
-        const Rect& out = m_pFilterRecord->outRect;
+        const Rect& out = m_pFilter->GetRenderRecord()->outRect;
         const int nOldWidth = m_nImageWidth, nOldHeight = m_nImageHeight;
         m_nImageWidth = out.right - out.left;
         m_nImageHeight = out.bottom - out.top;
         if (nResult == noErr) {
             m_nScrollX = ScrollToCentre(nCentreX, nOldWidth, m_nImageWidth, fScale, nFrameWidth);
             m_nScrollY = ScrollToCentre(nCentreY, nOldHeight, m_nImageHeight, fScale, nFrameHeight);
-            const Rect& in = m_pFilterRecord->inRect;
+            const Rect& in = m_pFilter->GetRenderRecord()->inRect;
             if (AllocatePreviewBitmap(m_pBits, in.right - in.left, in.bottom - in.top)) {
                 m_nBitsWidth = m_pBits.nStride;
                 m_nBitsHeight = m_pBits.nHeight;
@@ -100,7 +100,7 @@ void pfPreviewWin32::DrawToPreview()
     // Without a buffer (a failed set-up or allocation) there is nothing to
     // draw into.
     if (!m_pBits.IsEmpty()) {
-        if (ConvertOutputToPreview(*m_pFilterRecord, m_pBits) == pfPreviewConversion::InvalidMode) {
+        if (ConvertOutputToPreview(*m_pFilter->GetRenderRecord(), m_pBits) == pfPreviewConversion::InvalidMode) {
             PF_TRACE_ERROR_LINE("Invalid imageMode");
             PF_TRACE_EXIT("pfPreviewWin32::DrawToPreview()");
             return;

@@ -44,6 +44,33 @@ HWND HostWindow(const FilterRecord* pFilterRecord)
     return hWnd && IsWindow(hWnd) ? hWnd : nullptr;
 }
 
+// While the dialog runs its own message loop the host's window takes no
+// input: a click there could close the document being filtered or start the
+// filter again. It is enabled again before the dialog goes, so the host
+// comes back to the front. A host window of another thread is left alone:
+// enabling it from here would wait for that thread.
+class pfHostWindowDisabled {
+public:
+    explicit pfHostWindowDisabled(HWND hHost)
+        : m_hHost(hHost && GetWindowThreadProcessId(hHost, nullptr) == GetCurrentThreadId() && IsWindowEnabled(hHost)
+                      ? hHost
+                      : nullptr)
+    {
+        if (m_hHost)
+            EnableWindow(m_hHost, FALSE);
+    }
+    ~pfHostWindowDisabled()
+    {
+        if (m_hHost && IsWindow(m_hHost))
+            EnableWindow(m_hHost, TRUE);
+    }
+    pfHostWindowDisabled(const pfHostWindowDisabled&) = delete;
+    pfHostWindowDisabled& operator=(const pfHostWindowDisabled&) = delete;
+
+private:
+    HWND m_hHost;
+};
+
 HICON SetClassIcon(HWND hWnd, HICON hIcon)
 {
     return reinterpret_cast<HICON>(SetClassLongPtrA(hWnd, GCLP_HICON, reinterpret_cast<LONG_PTR>(hIcon)));
@@ -84,11 +111,14 @@ bool pfPreviewWin32::Show(pfFilter* pFilter, FilterRecord* pFilterRecord, std::v
         g_bPreviewDirty = true;
         SetPending(true);
         // The windows go and the class icon comes back whatever happens.
-        try {
-            RunMessageLoop(bAccepted);
-        } catch (const std::bad_alloc&) {
-            PF_TRACE_ERROR_LINE("Out of memory");
-            bAccepted = false;
+        {
+            const pfHostWindowDisabled hostDisabled(HostWindow(m_pFilterRecord));
+            try {
+                RunMessageLoop(bAccepted);
+            } catch (const std::bad_alloc&) {
+                PF_TRACE_ERROR_LINE("Out of memory");
+                bAccepted = false;
+            }
         }
         DestroyWindows();
     }
@@ -196,7 +226,7 @@ void pfPreviewWin32::RenderStep()
         g_bPreviewDirty = false;
         m_bValuesChanged = false;
         m_pFilter->SetRenderPass(m_nRenderPass);
-        const int16_t nResult = m_pFilter->Render(m_pFilterRecord);
+        const int16_t nResult = m_pFilter->Render(m_pFilter->GetRenderRecord());
         if (nResult == userCanceledErr) {
             // Overtaken by a change after the patience ran out: go coarser.
             ++m_nRenderPass;

@@ -1,5 +1,7 @@
 #include "CommandLine.h"
 
+#include "host/profiles/HostProfile.h"
+
 #include "host/text/MessageText.h"
 #include "host/dialogdriver/UiScript.h"
 #include "ScriptFile.h"
@@ -138,6 +140,11 @@ const std::map<std::string, ValueHandler>& ValueOptions()
          }},
         {"--output", [](const std::string& v, pfCommandLine& c) { c.strOutputPattern = v; return !v.empty(); }},
         {"--record", [](const std::string& v, pfCommandLine& c) { c.strRecord = v; return !v.empty(); }},
+        {"--host-profile",
+         [](const std::string& v, pfCommandLine& c) {
+             c.strHostProfile = v;
+             return v == "list" || FindHostProfile(v) != nullptr;
+         }},
         {"--play", [](const std::string& v, pfCommandLine& c) { c.strPlay = v; return !v.empty(); }},
         {"--play-option", [](const std::string& v, pfCommandLine& c) { return PlayOption(v, c.nPlayInfo); }},
         {"--logfile",
@@ -190,7 +197,7 @@ bool CheckBatch(const pfCommandLine& c, std::string& strError)
 
 bool CheckCombination(const pfCommandLine& c, std::string& strError)
 {
-    if (c.bHelp || !c.strListPipl.empty())
+    if (c.bHelp || !c.strListPipl.empty() || c.strHostProfile == "list")
         return true;
     if (c.IsBatch())
         return CheckBatch(c, strError);
@@ -204,8 +211,6 @@ bool CheckCombination(const pfCommandLine& c, std::string& strError)
         strError = "--runs repeats whole filter runs: not with --about or --selector";
     else if (c.bAnswerDialogs && !c.strUiScript.empty())
         strError = "--ui-script and --answer-dialogs exclude each other";
-    else if (c.bByteMask && c.strMask.empty())
-        strError = "--mask-8bit needs --mask";
     else if (!c.strMask.empty() && c.strInput.empty())
         strError = "--mask needs an input PNG";
     else if (c.bOmitDescriptor && (!c.strRecord.empty() || !c.strPlay.empty()))
@@ -297,10 +302,10 @@ Document:
                          planes, no transparency, filter case 1 or 2.
   --old-host             leave every in/out/abs plane count at 0
   --mask FILE.png        selection mask of the image's size, first channel, white
-                         = selected (haveMask, filter case 2 or 5); delivered at
-                         the document's depth (0..255 or 0..32768)
-  --mask-8bit            deliver the mask one byte per pixel (0..255) also with
-                         16-bit documents, as some hosts do
+                         = selected (haveMask, filter case 2 or 5); delivered
+                         one byte per pixel (0..255) at every depth, as hosts
+                         send masks
+  --mask-8bit            the same (kept for older scripts)
 
 Host services:
   --host-window KIND     (Windows) the main window platformData names: normal
@@ -310,6 +315,8 @@ Host services:
                          displayPixels, progressProc, colorServices, descriptor,
                          handleProcs (repeatable)
   --color R,G,B          colour the colour picker answers with (default 255,0,0)
+  --host-profile NAME    behave as a real host does (record, services, call
+                         sequence; docs/hosts.md); "list" names them
   --color-cancel         the colour picker answers -128 (cancelled)
   --abort-after N        abortProc answers true once progress was reported N times
   --quiet                no "progress N%" lines on standard error; a batch

@@ -33,7 +33,7 @@ struct pfCommandLine {
     pfWriteOptions write;
     std::string strPlanePrefix;
     std::string strMask;
-    bool bByteMask = false; // 8-bit mask samples whatever the document's depth
+    bool bByteMask = true; // 8-bit mask samples whatever the document's depth, as hosts send them
     std::string strPlugin;
     std::string strEntry = "ENTRYPOINT";
     std::string strListPipl;
@@ -57,6 +57,7 @@ struct pfCommandLine {
     std::vector<int16_t> lstSelectors;
     int nRuns = 1; // whole filter runs, one after the other, the library kept loaded
     pfHostWindowKind hostWindow = pfHostWindowKind::Normal;
+    std::string strHostProfile; // a real host's ways (or "list"); empty: ours
 
     std::string strRecord;
     std::string strPlay;

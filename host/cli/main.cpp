@@ -16,6 +16,7 @@
 #include "host/imagefiles/Png.h"
 #include "ScriptFile.h"
 #include "host/plugin/SelectorRunner.h"
+#include "host/profiles/HostProfile.h"
 #include "host/dialogdriver/UiDriver.h"
 
 #include <cstdlib>
@@ -98,6 +99,29 @@ bool ApplyLogfileOption(const pfCommandLine& c, std::string& strError)
     return true;
 }
 
+const pfHostProfile* ProfileOf(const pfCommandLine& c)
+{
+    return c.strHostProfile.empty() ? nullptr : FindHostProfile(c.strHostProfile);
+}
+
+pfCallbackSettings CallbackSettings(const pfCommandLine& c)
+{
+    pfCallbackSettings settings = c.callbacks;
+    if (const pfHostProfile* pProfile = ProfileOf(c)) {
+        settings.bColorRefuse = pProfile->colorPicker == pfColorPicker::Refuses;
+        settings.bColorKeep = pProfile->colorPicker == pfColorPicker::KeepsColor;
+    }
+    return settings;
+}
+
+intptr_t HostWindowHandle(const pfCommandLine& c, const pfHostWindow& window)
+{
+    const pfHostProfile* pProfile = ProfileOf(c);
+    if (c.hostWindow == pfHostWindowKind::None || (pProfile && !pProfile->bHostWindow))
+        return 0;
+    return c.hostWindow == pfHostWindowKind::Stale ? pfHostWindow::StaleHandle() : window.GetHandle();
+}
+
 pfRecordOptions RecordOptions(const pfCommandLine& c, const pfDocumentFormat& format)
 {
     pfRecordOptions options;
@@ -108,6 +132,7 @@ pfRecordOptions RecordOptions(const pfCommandLine& c, const pfDocumentFormat& fo
     options.bProgress = !c.bOmitProgress;
     options.bColorServices = !c.bOmitColorServices;
     options.bHandleProcs = !c.bOmitHandleProcs;
+    options.pProfile = ProfileOf(c);
     return options;
 }
 
@@ -119,7 +144,11 @@ public:
 
     void Prepare(pfHostRecord& record, const pfBatchPlayback& playback)
     {
-        if (m_CommandLine.bOmitDescriptor)
+        const pfHostProfile* pProfile = ProfileOf(m_CommandLine);
+        const pfDescriptorShape shape = pProfile ? pProfile->descriptor : pfDescriptorShape::Full;
+        if (shape == pfDescriptorShape::NullTables)
+            record.SetDescriptorParameters(&m_NullTables);
+        if (m_CommandLine.bOmitDescriptor || shape != pfDescriptorShape::Full)
             return;
         m_pParameters =
             std::make_unique<pfDescriptorParameters>(m_Suite, playback.GetPlayInfo(), playback.Get());
@@ -158,6 +187,7 @@ public:
 private:
     const pfCommandLine& m_CommandLine;
     pfDescriptorSuite m_Suite;
+    PIDescriptorParameters m_NullTables{}; // present, without procedures, playInfo 0
     std::unique_ptr<pfDescriptorParameters> m_pParameters;
 };
 
@@ -199,6 +229,11 @@ struct Session {
 
 bool StartSession(const pfCommandLine& c, Session& session, std::string& strError)
 {
+    if (const pfHostProfile* pProfile = ProfileOf(c); pProfile && !pProfile->RunsInThisBitness()) {
+        strError = pProfile->strName + " exists only as a " + std::to_string(pProfile->nBits) +
+                   "-bit host: run it with the " + std::to_string(pProfile->nBits) + "-bit corvhost";
+        return false;
+    }
     if (!CheckPlatformOptions(c, strError) || !ApplyLogfileOption(c, strError) ||
         !session.playback.Load(c.strPlay, c.nPlayInfo, strError))
         return false;
@@ -237,22 +272,21 @@ pfFileResult RunFile(const pfCommandLine& c, const pfBatchFile& file, Session& s
     if (!LoadDocument({file.strInput, c.strMask, c.document, c.bModeGiven, c.bByteMask}, input, strError))
         return FailFile(strError);
 
-    pfCallbacks::Get().Settings() = c.callbacks;
+    pfCallbacks::Get().Settings() = CallbackSettings(c);
     pfCallbacks::Get().Settings().bShowProgress = c.callbacks.bShowProgress && IsTalkative(c);
     pfCallbacks::Get().Settings().onPercent = onPercent;
     pfCallbacks::Get().ResetCounters();
     pfHandleSuite handles;
     pfHostRecord record(input.document, input.mask ? &*input.mask : nullptr, RecordOptions(c, input.format),
                         handles);
-    record.SetPlatformWindow(c.hostWindow == pfHostWindowKind::Normal ? session.window.GetHandle()
-                             : c.hostWindow == pfHostWindowKind::Stale ? pfHostWindow::StaleHandle()
-                                                                       : 0);
+    record.SetPlatformWindow(HostWindowHandle(c, session.window));
     Scripting scripting(c, handles);
     scripting.Prepare(record, session.playback);
 
     pfSelectorRunner runner(session.loader, record, input.document);
     runner.ShowRequests(c.bShowRequests);
     runner.ShowResults(IsTalkative(c));
+    runner.UseProfile(ProfileOf(c));
     const int16_t nResult = RunSelectors(c, runner, session.window.GetHandle());
     if (!SaveDocument(input, file.strOutput, file.strPlanePrefix, c.write, strError) ||
         !scripting.SaveRecording(strError))
@@ -319,6 +353,10 @@ int Main(const std::vector<std::string>& lstArgs)
         return Fail(strError + "\n" + "try --help");
     if (commandLine.bHelp) {
         std::cout << HelpText();
+        return 0;
+    }
+    if (commandLine.strHostProfile == "list") {
+        std::cout << HostProfileList();
         return 0;
     }
     if (!commandLine.strListPipl.empty())

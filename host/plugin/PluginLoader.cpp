@@ -34,7 +34,18 @@ bool pfPluginLoader::Load(const std::string& strPath, const std::string& strEntr
     }
     m_hModule = hModule;
     m_pEntry = pEntry;
+    m_strPath = strPath;
+    m_strEntryName = strEntryName;
     return true;
+}
+
+bool pfPluginLoader::Reload(std::string& strError)
+{
+    if (m_hModule)
+        FreeLibrary(static_cast<HMODULE>(m_hModule));
+    m_hModule = nullptr;
+    m_pEntry = nullptr;
+    return Load(m_strPath, m_strEntryName, strError);
 }
 
 #else
@@ -56,6 +67,14 @@ bool pfPluginLoader::Load(const std::string& strPath, const std::string&, std::s
         m_pEntry = ENTRYPOINT;
     }
     return true;
+}
+
+bool pfPluginLoader::Reload(std::string& strError)
+{
+    if (m_pEntry)
+        DetachProcess();
+    m_pEntry = nullptr;
+    return Load(std::string(), std::string(), strError);
 }
 
 #endif

@@ -20,9 +20,16 @@ public:
     bool Load(const std::string& strPath, const std::string& strEntryName, std::string& strError);
     bool IsLoaded() const { return m_pEntry != nullptr; }
 
+    // Frees the library and loads it again, as hosts do that unload a
+    // plug-in after every run. Native builds detach and attach the linked
+    // filter, which keeps its memory.
+    bool Reload(std::string& strError);
+
     void Call(int16_t nSelector, void* pParamBlock, intptr_t* pData, int16_t* pResult) const;
 
 private:
     PluginEntryProc m_pEntry = nullptr;
     void* m_hModule = nullptr;
+    std::string m_strPath;
+    std::string m_strEntryName;
 };

@@ -5,7 +5,7 @@
 
 #include <utility>
 
-pfSelectorRunner::pfSelectorRunner(const pfPluginLoader& loader, pfHostRecord& record, pfDocument& document)
+pfSelectorRunner::pfSelectorRunner(pfPluginLoader& loader, pfHostRecord& record, pfDocument& document)
     : m_Loader(loader), m_Record(record), m_Document(document)
 {
 }
@@ -61,10 +61,14 @@ int16_t pfSelectorRunner::Call(int16_t nSelector)
 
 int16_t pfSelectorRunner::RunFilter()
 {
-    if (const int16_t nResult = Call(filterSelectorParameters))
-        return nResult;
+    const bool bParameters = !m_pProfile || m_pProfile->bParametersEveryRun || m_nRuns == 0;
+    ++m_nRuns;
+    if (bParameters) {
+        if (const int16_t nResult = Call(filterSelectorParameters))
+            return EndRun(nResult);
+    }
     if (const int16_t nResult = Call(filterSelectorPrepare))
-        return nResult;
+        return EndRun(nResult);
 
     const pfDocument original = m_Document;
     m_Record.BeginFilterRun();
@@ -72,7 +76,7 @@ int16_t pfSelectorRunner::RunFilter()
     int16_t nResult = Call(filterSelectorStart);
     if (nResult != noErr) {
         m_Document = original;
-        return nResult;
+        return EndRun(nResult);
     }
     for (int nCalls = 0; m_Record.HasRequest(); ++nCalls) {
         if (nCalls == kMaxContinueCalls) {
@@ -87,8 +91,34 @@ int16_t pfSelectorRunner::RunFilter()
         if (nResult != noErr)
             break;
     }
-    const int16_t nFinish = Call(filterSelectorFinish);
+    const int16_t nFinish = CallFinish();
     if (nResult != noErr)
         m_Document = original;
-    return nResult != noErr ? nResult : nFinish;
+    else
+        m_Record.ClipToSelection(original);
+    return EndRun(nResult != noErr ? nResult : nFinish);
+}
+
+int16_t pfSelectorRunner::CallFinish()
+{
+    if (m_pProfile && !m_pProfile->bFinish)
+        return noErr;
+    const int16_t nFinish = Call(filterSelectorFinish);
+    if (m_pProfile && m_pProfile->bAdvanceAfterFinish) {
+        PrintLine("advanceState after finish result " + std::to_string(m_Record.AdvanceState()));
+        m_Record.EndSelector();
+    }
+    return nFinish;
+}
+
+// A host that unloads the plug-in after every run does so whatever the
+// run's result.
+int16_t pfSelectorRunner::EndRun(int16_t nResult)
+{
+    std::string strError;
+    if (m_pProfile && m_pProfile->bUnloadBetweenRuns && !m_Loader.Reload(strError)) {
+        PrintErrorLine("corvhost: " + strError);
+        return nResult != noErr ? nResult : int16_t(paramErr);
+    }
+    return nResult;
 }

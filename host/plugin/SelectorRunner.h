@@ -15,7 +15,7 @@ constexpr int kMaxContinueCalls = 100000;
 
 class pfSelectorRunner {
 public:
-    pfSelectorRunner(const pfPluginLoader& loader, pfHostRecord& record, pfDocument& document);
+    pfSelectorRunner(pfPluginLoader& loader, pfHostRecord& record, pfDocument& document);
 
     // The about selector receives an AboutRecord instead of the filter record.
     int16_t CallAbout(intptr_t hwnd);
@@ -23,10 +23,14 @@ public:
     // Any selector with the filter record; output is committed on return.
     int16_t Call(int16_t nSelector);
 
-    // parameters, prepare, start, continue while data are requested, finish.
+    // parameters, prepare, start, continue while data are requested, finish,
+    // in the order and number the profile's host calls them.
     // A failed start or continue leaves the document as it was before start.
     // Returns the first non-zero result, or 0.
     int16_t RunFilter();
+
+    // The real host whose call sequence the runs follow; null for ours.
+    void UseProfile(const pfHostProfile* pProfile) { m_pProfile = pProfile; }
 
     // Also print the rectangles each selector left requested.
     void ShowRequests(bool bShow) { m_bShowRequests = bShow; }
@@ -37,7 +41,12 @@ private:
     void Report(int16_t nSelector, int16_t nResult) const;
     void ReportRequest(int16_t nSelector) const;
 
-    const pfPluginLoader& m_Loader;
+    int16_t CallFinish();
+    int16_t EndRun(int16_t nResult);
+
+    pfPluginLoader& m_Loader;
+    const pfHostProfile* m_pProfile = nullptr;
+    int m_nRuns = 0;
     pfHostRecord& m_Record;
     pfDocument& m_Document;
     intptr_t m_nData = 0;

@@ -96,6 +96,10 @@ OSErr pfCallbacks::OnColorServices(ColorServicesInfo* pInfo)
     ++m_nColorRequests;
     if (m_Settings.bColorCancel)
         return userCanceledErr;
+    if (m_Settings.bColorRefuse)
+        return errPlugInHostInsufficient;
+    if (m_Settings.bColorKeep)
+        return noErr;
     const int16_t nSpace = pInfo->resultSpace;
     if (nSpace == plugIncolorServicesGraySpace) {
         pInfo->colorComponents[0] = GreyOf(m_Settings.color);

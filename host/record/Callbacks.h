@@ -11,6 +11,8 @@
 struct pfCallbackSettings {
     uint8_t color[3] = {255, 0, 0}; // what the colour picker answers, RGB
     bool bColorCancel = false;      // the picker answers userCanceledErr instead
+    bool bColorRefuse = false;      // the picker answers errPlugInHostInsufficient every time
+    bool bColorKeep = false;        // the picker answers noErr and leaves the colour
     int32_t nAbortAfter = -1;       // abort from this many progress calls on; -1 never
     bool bShowProgress = true;      // percentage lines on standard error
     // Told each new percentage, whether or not lines are shown.

@@ -4,6 +4,7 @@
 #include "RunClock.h"
 
 #include <algorithm>
+#include <cstring>
 #include <new>
 
 namespace {
@@ -59,15 +60,26 @@ void SetFilterColors(FilterRecord& record, const pfDocumentFormat& format)
     std::copy(pBack, pBack + 4, record.backColor);
 }
 
+FilterRecord* AllocateRecord(std::size_t nBytes)
+{
+    void* pBytes = ::operator new(nBytes);
+    std::memset(pBytes, 0, nBytes);
+    return static_cast<FilterRecord*>(pBytes);
+}
+
 } // namespace
 
 pfHostRecord::pfHostRecord(pfDocument& document, const pfDocument* pMask, const pfRecordOptions& options,
                            pfHandleSuite& handles)
-    : m_Document(document), m_pMask(pMask), m_pRecord(new FilterRecord()), m_pPrevious(g_pCurrentRecord)
+    : m_Document(document), m_pMask(pMask),
+      m_nRecordBytes(options.pProfile ? options.pProfile->RecordBytes() : sizeof(FilterRecord)),
+      m_pRecord(AllocateRecord(m_nRecordBytes)), m_pPrevious(g_pCurrentRecord)
 {
     FillRecord(options);
     if (options.bHandleProcs)
         m_pRecord->handleProcs = handles.GetProcs();
+    if (options.pProfile)
+        ApplyProfile(*options.pProfile, !options.format.bTransparency);
     g_pCurrentRecord = this;
 }
 
@@ -136,6 +148,50 @@ void pfHostRecord::FillPlaneCounts(const pfDocumentFormat& format)
     record.inTransparencyMask = record.outTransparencyMask = record.absTransparencyMask = nTransparency;
 }
 
+void pfHostRecord::ApplyProfile(const pfHostProfile& profile, bool bFlat)
+{
+    FilterRecord& record = *m_pRecord;
+    record.hostSig = profile.nSignature;
+    m_bSampling = profile.bSampling;
+    record.samplingSupport = profile.bSampling ? 1 : 0;
+    if (profile.nMaxSpace)
+        record.maxSpace = profile.nMaxSpace;
+    if (!profile.bDeliversMask) {
+        record.haveMask = record.autoMask = 0;
+        record.filterCase = bFlat ? filterCaseFlatImageNoSelection : filterCaseEditableTransparencyNoSelection;
+    }
+    if (bFlat && profile.flatLayout == pfFlatLayout::NonLayerPlanes && record.inLayerPlanes) {
+        record.inNonLayerPlanes = record.outNonLayerPlanes = record.absNonLayerPlanes = record.inLayerPlanes;
+        record.inLayerPlanes = record.outLayerPlanes = record.absLayerPlanes = 0;
+    }
+    if (profile.outputCounts == pfOutputCounts::Zero) {
+        record.outLayerPlanes = record.outTransparencyMask = record.outLayerMasks = 0;
+        record.outInvertedLayerMasks = record.outNonLayerPlanes = 0;
+    }
+    if (profile.bSuiteVersionsZero && record.handleProcs) {
+        m_HandleProcs = *record.handleProcs;
+        m_HandleProcs.handleProcsVersion = 0;
+        m_HandleProcs.numHandleProcs = 0;
+        record.handleProcs = &m_HandleProcs;
+    }
+}
+
+void pfHostRecord::ClipToSelection(const pfDocument& original)
+{
+    if (!m_pMask || m_pRecord->haveMask)
+        return;
+    const double fFull = m_pMask->GetMaxValue();
+    for (int y = 0; y < m_Document.GetHeight(); ++y)
+        for (int x = 0; x < m_Document.GetWidth(); ++x) {
+            const double m = std::min(1.0, m_pMask->Get(0, x, y) / fFull);
+            for (int p = 0; p < m_Document.GetPlanes(); ++p) {
+                const double fBefore = original.Get(p, x, y);
+                const double fAfter = m_Document.Get(p, x, y);
+                m_Document.Set(p, x, y, uint16_t(fBefore + (fAfter - fBefore) * m));
+            }
+        }
+}
+
 void pfHostRecord::SetDescriptorParameters(PIDescriptorParameters* pParameters)
 {
     m_pRecord->descriptorParameters = pParameters;
@@ -195,13 +251,15 @@ OSErr pfHostRecord::Deliver()
     FilterRecord& record = *m_pRecord;
     const int nSampleBytes = m_Document.GetSampleBytes();
 
-    pfBufferRequest input{record.inRect, record.inLoPlane, record.inHiPlane, SamplingStep(record.inputRate),
-                          record.inputPadding};
+    // A host without sampling serves every rectangle 1:1, whatever rate was asked.
+    const int nInputStep = m_bSampling ? SamplingStep(record.inputRate) : 1;
+    const int nMaskStep = m_bSampling ? SamplingStep(record.maskRate) : 1;
+    pfBufferRequest input{record.inRect, record.inLoPlane, record.inHiPlane, nInputStep, record.inputPadding};
     pfBufferRequest output{record.outRect, record.outLoPlane, record.outHiPlane, 1, record.outputPadding};
-    pfBufferRequest mask{record.maskRect, 0, 0, SamplingStep(record.maskRate), record.maskPadding};
+    pfBufferRequest mask{record.maskRect, 0, 0, nMaskStep, record.maskPadding};
     const bool bInput = !IsEmpty(input.rect);
     const bool bOutput = !IsEmpty(output.rect);
-    const bool bMask = m_pMask && !IsEmpty(mask.rect);
+    const bool bMask = m_pMask && record.haveMask && !IsEmpty(mask.rect);
 
     int32_t nInRowBytes = 0, nOutRowBytes = 0, nMaskRowBytes = 0;
     if (bInput) {

@@ -14,6 +14,7 @@
 #include "host/document/DocumentFormat.h"
 #include "HandleSuite.h"
 #include "framework/hostinterface/HostInterface.h"
+#include "host/profiles/HostProfile.h"
 
 #include <cstdint>
 #include <memory>
@@ -30,9 +31,14 @@ struct pfRecordOptions {
     bool bProgress = true;
     bool bColorServices = true;
     bool bHandleProcs = true;
+    const pfHostProfile* pProfile = nullptr; // a real host's ways, or ours
 };
 
-
+// The record's memory ends exactly where the profile's host ends it, so a
+// read past it is caught by the sanitizers.
+struct pfRecordRelease {
+    void operator()(FilterRecord* pRecord) const { ::operator delete(pRecord); }
+};
 
 class pfHostRecord {
 public:
@@ -48,6 +54,8 @@ public:
     static pfHostRecord* Current();
 
     FilterRecord* GetRecord() { return m_pRecord.get(); }
+    // Bytes of the record the plug-in may read.
+    std::size_t GetRecordBytes() const { return m_nRecordBytes; }
     void SetPlatformWindow(intptr_t hwnd) { m_PlatformData.hwnd = hwnd; }
     void SetDescriptorParameters(PIDescriptorParameters* pParameters);
 
@@ -56,6 +64,10 @@ public:
     // Called when a selector returns: commits pending output and withdraws
     // the buffers.
     void EndSelector();
+
+    // A host that does not hand the plug-in its selection applies the
+    // filter's result through it afterwards, as GIMP does.
+    void ClipToSelection(const pfDocument& original);
 
     // A new filter run reads the document as it is now.
     void BeginFilterRun() { m_pSource.reset(); }
@@ -74,6 +86,7 @@ private:
 
     void FillRecord(const pfRecordOptions& options);
     void FillPlaneCounts(const pfDocumentFormat& format);
+    void ApplyProfile(const pfHostProfile& profile, bool bFlat);
     void CommitOutput();
     void ReleaseBuffers();
     OSErr Deliver();
@@ -81,7 +94,10 @@ private:
     pfDocument& m_Document;
     std::unique_ptr<pfDocument> m_pSource; // the unfiltered document, once output was committed
     const pfDocument* m_pMask;
-    std::unique_ptr<FilterRecord> m_pRecord;
+    std::size_t m_nRecordBytes;
+    std::unique_ptr<FilterRecord, pfRecordRelease> m_pRecord;
+    HandleProcs m_HandleProcs{};
+    bool m_bSampling = true;
     PlatformData m_PlatformData{};
     uint8_t m_ErrorString[256] = {};
     pfLargeBuffer m_InBuffer;

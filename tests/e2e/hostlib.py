@@ -13,6 +13,7 @@ import tempfile
 import zlib
 
 WINE = "/usr/lib/wine/wine64"
+WINE32 = "/usr/lib/wine/wine"  # Debian's wine32:i386
 WINESERVER_CANDIDATES = ("/usr/lib/wine/wineserver64", "/usr/lib/wine/wineserver")
 REGISTRY_KEY = r"HKCU\SOFTWARE\Veskary\Photoshop\CorvaneII"
 WINE_PREFIX_SCRIPT = os.path.join(os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__)))),
@@ -44,21 +45,36 @@ def require_file(path, what):
     return path
 
 
+def require_32_bit_programs():
+    """32-bit Windows programs need a kernel that runs 32-bit Linux programs
+    (Wine's 32-bit loader is one): a machine without is an error."""
+    loader = require_file(WINE32, "32-bit Wine (Debian's wine32:i386, scripts/setup)")
+    try:
+        subprocess.run([loader, "--version"], stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, timeout=60)
+    except OSError as error:
+        raise ToolMissing("this machine cannot run 32-bit programs (%s: %s)" % (loader, error))
+
+
 def windows_path(path):
     """A Unix path as the Windows programs under Wine see it (drive Z:)."""
     return "Z:" + os.path.abspath(path).replace("/", "\\")
 
 
 class WineSession:
-    """One Wine prefix inside the 64-bit build folder and one persistent
-    wineserver for the whole test run."""
+    """One Wine prefix inside the build folder of the given bitness (64 or 32)
+    and one persistent wineserver for the whole test run. A machine that
+    cannot run 32-bit programs fails the 32-bit tests."""
 
-    def __init__(self, win64_dir, screen="1280x1024"):
+    def __init__(self, win_dir, bits=64, screen="1280x1024"):
         self.screen = screen
-        self.win64_dir = os.path.abspath(win64_dir or "")
-        self.host = require_file(os.path.join(self.win64_dir, "corvhost.exe"), "64-bit host")
-        self.plugin = require_file(os.path.join(self.win64_dir, "CorvaneII.8bf"), "64-bit plug-in")
-        self.wine = require_file(WINE, "wine64")
+        self.win64_dir = os.path.abspath(win_dir or "")
+        self.bits = bits
+        if bits == 32:
+            require_32_bit_programs()
+        self.host = require_file(os.path.join(self.win64_dir, "corvhost.exe"), "%d-bit host" % bits)
+        self.plugin = require_file(os.path.join(self.win64_dir, "CorvaneII.8bf"), "%d-bit plug-in" % bits)
+        self.wine = require_file(WINE if bits == 64 else WINE32,
+                                 "wine64" if bits == 64 else "32-bit Wine (Debian's wine32:i386, scripts/setup)")
         self.wineserver = next((p for p in WINESERVER_CANDIDATES if os.path.isfile(p)), None)
         if not self.wineserver:
             raise ToolMissing("wineserver not found in /usr/lib/wine")
@@ -112,7 +128,7 @@ class WineSession:
             return Result(code, out.read().decode("utf-8", "replace"), err.read().decode("utf-8", "replace"))
 
     def run_host(self, args, timeout=180):
-        """corvhost.exe with the 64-bit plug-in."""
+        """corvhost.exe with the plug-in of the session's bitness."""
         return self.run([self.host, "--plugin", windows_path(self.plugin)] + list(args), timeout)
 
     def reg(self, *args):

@@ -1,8 +1,10 @@
 // Fuzz target: rendering. Fuzzed parameter values (NaN, infinities,
 // extremes, negative densities; validated or not) and a fuzzed host record
-// (tiny and odd sizes, modes, depths, planes, row bytes, masks, image scale)
-// on small images, through the filter's Render. The host's buffers are
-// exactly as large as the record says, so any access beyond them is caught;
+// (tiny and odd sizes, modes, depths, planes, row bytes, masks, image scale,
+// and the shapes real hosts give: output plane counts of 0 or fewer than the
+// input's, records that end early) on small images, through the filter's
+// Render. The host's buffers and record are exactly as large as the host
+// says, so any access beyond them is caught;
 // the host cancels after a while, as a user would with a render that takes
 // long. Checks: a known result code, bytes between rows untouched, and an
 // image the render refuses left as it was.
@@ -79,6 +81,31 @@ struct HostBuffer {
     }
 };
 
+// Where a host's record ends: ours at its full size, or where the shortest
+// known one does (452 bytes on 32-bit, 556 on 64-bit).
+std::size_t FuzzedRecordBytes(FuzzedDataProvider& input)
+{
+    return input.ConsumeBool() ? sizeof(FilterRecord) : (sizeof(void*) == 4 ? 452 : 556);
+}
+
+// Output counts as hosts give them: left at 0, the input's, or fewer (a
+// host that protects transparency).
+void FuzzOutputCounts(FuzzedDataProvider& input, FilterRecord& record)
+{
+    switch (input.ConsumeIntegralInRange<int>(0, 2)) {
+    case 0: return;
+    case 1:
+        record.outLayerPlanes = record.inLayerPlanes;
+        record.outTransparencyMask = record.inTransparencyMask;
+        record.outNonLayerPlanes = record.inNonLayerPlanes;
+        return;
+    default:
+        record.outLayerPlanes = input.ConsumeIntegralInRange<int16_t>(-1, 4);
+        record.outTransparencyMask = input.ConsumeIntegralInRange<int16_t>(-1, 1);
+        record.outNonLayerPlanes = input.ConsumeIntegralInRange<int16_t>(-1, 4);
+    }
+}
+
 int32_t FuzzedRowBytes(FuzzedDataProvider& input, int32_t nMinimum)
 {
     switch (input.ConsumeIntegralInRange<int>(0, 3)) {
@@ -100,8 +127,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* pData, size_t nSize)
                               plugInModeBitmap,    -1,                 99};
     const int32_t kDepths[] = {8, 16, 0, 1, 32, -8};
 
-    FilterRecord record;
-    std::memset(&record, 0, sizeof record);
+    std::vector<uint8_t> recordBytes(FuzzedRecordBytes(input), 0);
+    FilterRecord& record = *reinterpret_cast<FilterRecord*>(recordBytes.data());
     record.imageMode = input.PickValueInArray(kModes);
     record.depth = input.PickValueInArray(kDepths);
     const int16_t nWidth = input.ConsumeIntegralInRange<int16_t>(1, 23);
@@ -119,6 +146,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* pData, size_t nSize)
     record.inLayerMasks = input.ConsumeIntegralInRange<int16_t>(-1, 2);
     record.inInvertedLayerMasks = input.ConsumeIntegralInRange<int16_t>(-1, 2);
     record.inNonLayerPlanes = input.ConsumeIntegralInRange<int16_t>(-1, 4);
+    FuzzOutputCounts(input, record);
     record.abortProc = CancelAfterAWhile;
     record.progressProc = input.ConsumeBool() ? IgnoreProgress : nullptr;
 
@@ -126,15 +154,16 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* pData, size_t nSize)
     // the record describes, sometimes other ones, as a careless host has.
     const int32_t nHostPlanes =
         input.ConsumeBool() && record.planes >= 1 ? record.planes : input.ConsumeIntegralInRange<int32_t>(1, 8);
+    const int32_t nHostOutPlanes = input.ConsumeBool() ? nHostPlanes : input.ConsumeIntegralInRange<int32_t>(1, 8);
     const int32_t nSample = record.depth == 16 ? 2 : 1;
     HostBuffer in, out, mask;
     record.inData = in.Allocate(nHeight, FuzzedRowBytes(input, nWidth * nHostPlanes * nSample), 0x5C);
-    record.outData = out.Allocate(nHeight, FuzzedRowBytes(input, nWidth * nHostPlanes * nSample), 0xA3);
+    record.outData = out.Allocate(nHeight, FuzzedRowBytes(input, nWidth * nHostOutPlanes * nSample), 0xA3);
     record.inRowBytes = in.nRowBytes;
     record.outRowBytes = out.nRowBytes;
     if (input.ConsumeBool()) {
         record.haveMask = 1;
-        record.maskData = mask.Allocate(nHeight, FuzzedRowBytes(input, nWidth * nSample), 0x80);
+        record.maskData = mask.Allocate(nHeight, FuzzedRowBytes(input, nWidth), 0x80);
         record.maskRowBytes = mask.nRowBytes;
     }
     if (input.ConsumeBool() && !in.bytes.empty())
@@ -152,11 +181,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* pData, size_t nSize)
     // Where the record describes the host's layout, what lies between the
     // rows is the host's.
     const auto count = [](int16_t n) { return n > 0 ? int32_t(n) : 0; };
-    const bool bHonest = record.planes == nHostPlanes &&
+    const int32_t nOutCounted =
+        count(record.outLayerPlanes) + count(record.outTransparencyMask) + count(record.outNonLayerPlanes);
+    const bool bHonest = record.planes == nHostPlanes && nHostOutPlanes == nHostPlanes && nOutCounted == 0 &&
                          count(record.inLayerPlanes) + count(record.inTransparencyMask) + count(record.inLayerMasks) +
                                  count(record.inInvertedLayerMasks) + count(record.inNonLayerPlanes) <=
                              nHostPlanes;
-    const int32_t nRowSamples = nWidth * nHostPlanes * nSample;
+    const int32_t nRowSamples = nWidth * nHostOutPlanes * nSample;
     for (int32_t y = 0; bHonest && y < nHeight && out.nRowBytes > nRowSamples; ++y) {
         const std::size_t nRow = std::size_t(y) * out.nRowBytes;
         for (int32_t x = nRowSamples; x < out.nRowBytes; ++x)

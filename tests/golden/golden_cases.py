@@ -48,9 +48,10 @@ CASES = {
 }
 
 
-def render(corvhost, name, out_dir):
-    """Runs the host over the case's input with the default parameters and
-    returns the paths of the files it wrote into out_dir."""
+def render(corvhost, name, out_dir, host_args=()):
+    """Runs the host over the case's input with the default parameters (and
+    any further host arguments) and returns the paths of the files it wrote
+    into out_dir."""
     channels, depth, extra, outputs = CASES[name]
     source = os.path.join(out_dir, name + "-input.png")
     _image(source, channels, depth)
@@ -60,7 +61,7 @@ def render(corvhost, name, out_dir):
     main_output = os.path.join(out_dir, outputs[0])
     if "--plane-files" in args:
         main_output = os.path.join(out_dir, name + "-composite.png")
-    result = subprocess.run([corvhost, "--quiet"] + args + [source, main_output], stdout=subprocess.PIPE,
+    result = subprocess.run([corvhost, "--quiet"] + list(host_args) + args + [source, main_output], stdout=subprocess.PIPE,
                             stderr=subprocess.PIPE, universal_newlines=True, timeout=120)
     if result.returncode != 0:
         raise RuntimeError("%s failed on %s: %s%s" % (corvhost, name, result.stdout, result.stderr))

@@ -237,3 +237,57 @@ TEST(ColorRequest, TheHostsPickerGetsAndGivesComponentsWithGreyReducedFor8BitGre
     EXPECT_EQ(r, 1.0);
     g_nColorResult = noErr;
 }
+
+namespace {
+
+// The system colour dialog, answering with pure green.
+class GreenColorDialog : public pfPreviewAccept {
+public:
+    bool AlternativeColorSelection(FilterRecord*, double& r, double& g, double& b) override
+    {
+        ++nShown;
+        r = 0, g = 1, b = 0;
+        return true;
+    }
+    int nShown = 0;
+};
+
+class FilterWithColorDialog : public pfFilterCorvane {
+public:
+    FilterWithColorDialog()
+    {
+        auto pDialog = std::make_unique<GreenColorDialog>();
+        pColorDialog = pDialog.get();
+        m_pDialog = std::move(pDialog);
+    }
+    GreenColorDialog* pColorDialog;
+};
+
+} // namespace
+
+TEST(ColorRequest, TheSystemDialogStandsInWhenTheHostHasNoWorkingPicker)
+{
+    RecordingPlatform platform;
+    FilterWithColorDialog filter;
+    FilterRecord record = ZeroRecord();
+    record.colorServices = AnswerColor;
+    record.imageMode = plugInModeRGBColor;
+    const auto request = [&](OSErr nHostAnswer) {
+        g_nColorResult = nHostAnswer;
+        g_Answer[0] = g_Answer[1] = g_Answer[2] = 0;
+        double r = 1, g = 0, b = 0;
+        const bool bChosen = filter.RequestColor(&record, r, g, b);
+        g_nColorResult = noErr;
+        return bChosen ? std::array<double, 3>{r, g, b} : std::array<double, 3>{-1, -1, -1};
+    };
+    const std::array<double, 3> green{0, 1, 0}, black{0, 0, 0}, unchanged{-1, -1, -1};
+    EXPECT_EQ(request(noErr), black) << "the host's answer, even the colour given back unchanged";
+    EXPECT_EQ(request(userCanceledErr), unchanged) << "the user cancelled the host's picker";
+    EXPECT_EQ(filter.pColorDialog->nShown, 0);
+    EXPECT_EQ(request(errPlugInHostInsufficient), green);
+    EXPECT_EQ(request(paramErr), green);
+    record.colorServices = nullptr;
+    EXPECT_EQ(request(noErr), green);
+    EXPECT_EQ(filter.pColorDialog->nShown, 3);
+}
+

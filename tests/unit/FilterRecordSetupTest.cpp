@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <vector>
+
 namespace {
 
 int g_nAdvanceCalls = 0;
@@ -14,6 +16,26 @@ OSErr CountingAdvanceState()
 {
     ++g_nAdvanceCalls;
     return g_nAdvanceResult;
+}
+
+// A host without sampling: whatever the rate, it serves a 5 x 7 grey image
+// whose pixel (x, y) is 10 * y + x, rows padded to 9 bytes.
+FilterRecord* g_pServed = nullptr;
+std::vector<uint8_t> g_In, g_Out, g_Mask;
+
+OSErr ServeOneToOne()
+{
+    g_In.assign(9 * 5, 0);
+    for (int y = 0; y < 5; ++y)
+        for (int x = 0; x < 7; ++x)
+            g_In[size_t(y) * 9 + x] = uint8_t(10 * y + x);
+    g_Out = g_In;
+    g_Mask.assign(9 * 5, 255);
+    g_pServed->inData = g_In.data();
+    g_pServed->outData = g_Out.data();
+    g_pServed->maskData = g_Mask.data();
+    g_pServed->inRowBytes = g_pServed->outRowBytes = g_pServed->maskRowBytes = 9;
+    return noErr;
 }
 
 class BareFilter : public pfFilter {
@@ -32,6 +54,7 @@ protected:
         m_Record = ZeroRecord();
         m_Record.imageSize = Point{100, 200};
         m_Record.planes = 3;
+        m_Record.samplingSupport = 1;
         m_Record.advanceState = CountingAdvanceState;
         m_Filter.Use(&m_Record);
     }
@@ -154,3 +177,50 @@ TEST_F(FilterRecordSetup, TraceDumpsTheRecordAsItCameFromTheHost)
     EXPECT_NE(strText.find("        outRect: left(2), right(4), top(1), bottom(3)\n"), std::string::npos);
     EXPECT_NE(strText.find("\nEXIT : pfFilter::SetupFilterRecord\n"), std::string::npos);
 }
+
+TEST_F(FilterRecordSetup, OutputPlanesAreThoseTheHostOffers)
+{
+    m_Record.planes = 4;
+    m_Record.inLayerPlanes = 3;
+    m_Record.inTransparencyMask = 1;
+    m_Record.outLayerPlanes = 3;
+    EXPECT_EQ(m_Filter.SetupFilterRecord(&m_Record, 1), noErr);
+    EXPECT_EQ(m_Record.inHiPlane, 3);
+    EXPECT_EQ(m_Record.outHiPlane, 2);
+
+    m_Record.outLayerPlanes = 0;
+    EXPECT_EQ(m_Filter.SetupFilterRecord(&m_Record, 1), noErr);
+    EXPECT_EQ(m_Record.outHiPlane, 3) << "no output counts: the input's planes";
+}
+
+TEST(FilterRecordSetupWithoutSampling, TheHostGetsOneToOneAndThePreviewIsReducedHere)
+{
+    BareFilter filter;
+    FilterRecord record = ZeroRecord();
+    record.imageSize = Point{5, 7};
+    record.planes = 1;
+    record.depth = 8;
+    record.haveMask = true;
+    record.advanceState = ServeOneToOne;
+    g_pServed = &record;
+    filter.Use(&record);
+    ASSERT_EQ(filter.SetupFilterRecord(&record, 2), noErr);
+    EXPECT_EQ(record.inputRate, 65536);
+    EXPECT_TRUE(SameRect(record.inRect, Rect{0, 0, 5, 7}));
+
+    const FilterRecord& reduced = *filter.GetRenderRecord();
+    ASSERT_NE(&reduced, &record);
+    EXPECT_TRUE(SameRect(reduced.outRect, Rect{0, 0, 2, 3}));
+    EXPECT_EQ(filter.GetScaleX(), 2);
+    const auto* pIn = static_cast<const uint8_t*>(reduced.inData);
+    EXPECT_EQ((std::vector<uint8_t>(pIn, pIn + 6)), (std::vector<uint8_t>{0, 2, 4, 20, 22, 24}));
+    EXPECT_EQ(reduced.inRowBytes, 3);
+    EXPECT_EQ(static_cast<const uint8_t*>(reduced.maskData)[5], 255);
+    const AdvanceStateProc pReducedAdvance = reduced.advanceState, pHostAdvance = record.advanceState;
+    EXPECT_EQ(pReducedAdvance, pHostAdvance);
+
+    // The final render goes through the host's record again.
+    ASSERT_EQ(filter.SetupFilterRecord(&record, 1), noErr);
+    EXPECT_EQ(filter.GetRenderRecord(), &record);
+}
+

@@ -28,13 +28,15 @@ public:
         record.outData = out.data();
     }
 
-    void AddMask(uint16_t nValue)
+    // One byte per pixel at every depth, each row followed by nPadding
+    // bytes the mask must not be read from.
+    void AddMask(uint8_t nValue, int nPadding = 0)
     {
         const int nWidth = record.outRect.right;
-        record.maskRowBytes = nWidth * m_nSampleSize;
-        mask.assign(size_t(record.maskRowBytes) * record.outRect.bottom, 0);
-        for (size_t i = 0; i < mask.size() / m_nSampleSize; ++i)
-            Put(mask, i, nValue);
+        record.maskRowBytes = nWidth + nPadding;
+        mask.assign(size_t(record.maskRowBytes) * record.outRect.bottom, 0x55);
+        for (int y = 0; y < record.outRect.bottom; ++y)
+            std::memset(&mask[size_t(y) * record.maskRowBytes], nValue, size_t(nWidth));
         record.maskData = mask.data();
     }
 

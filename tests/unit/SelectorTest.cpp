@@ -8,6 +8,7 @@
 namespace {
 
 OSErr AdvanceOk() { return noErr; }
+OSErr AdvanceOutOfMemory() { return memFullErr; }
 OSErr DisplayOk(const void*, const VRect*, int32_t, int32_t, void*) { return noErr; }
 void Progress(int32_t, int32_t) {}
 
@@ -112,3 +113,25 @@ TEST_F(Selectors, EveryCallIsTracedWithItsResult)
               std::string::npos);
     EXPECT_NE(strText.find("EXIT : pfFilter::DoStartSelector( return(1) )\n"), std::string::npos);
 }
+
+TEST_F(Selectors, HostsThatShowNothingForAnErrorGetTheirMessageOnceARun)
+{
+    m_Record.advanceState = AdvanceOutOfMemory;
+    EXPECT_EQ(Call(filterSelectorStart), memFullErr);
+    EXPECT_EQ(m_Platform.m_nMessages, 0) << "a host that reports errors itself";
+
+    m_Record.hostSig = 0x55503230;  // 'UP20'
+    EXPECT_EQ(Call(filterSelectorPrepare), noErr);
+    EXPECT_EQ(Call(filterSelectorStart), memFullErr);
+    EXPECT_EQ(Call(filterSelectorStart), memFullErr);
+    EXPECT_EQ(m_Platform.m_nMessages, 1);
+    EXPECT_NE(m_Platform.m_strText.find("not enough memory"), std::string::npos);
+
+    PIDescriptorParameters descriptor{};
+    descriptor.playInfo = plugInDialogSilent;
+    m_Record.descriptorParameters = &descriptor;
+    EXPECT_EQ(Call(filterSelectorPrepare), noErr);
+    EXPECT_EQ(Call(filterSelectorStart), memFullErr);
+    EXPECT_EQ(m_Platform.m_nMessages, 1) << "never when the host asked for silence";
+}
+
