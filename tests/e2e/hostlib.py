@@ -19,6 +19,10 @@ WINE_PREFIX_SCRIPT = os.path.join(os.path.dirname(os.path.dirname(os.path.dirnam
                                   "scripts", "wine-prefix")
 
 
+# Xvfb's screen, width and height, unless a run asks for another.
+SCREEN = (1280, 1024)
+
+
 class ToolMissing(RuntimeError):
     pass
 
@@ -68,6 +72,7 @@ class WineSession:
         self.env["WINEPREFIX"] = os.path.join(self.win64_dir, "wineprefix")
         self.env["WINEDLLOVERRIDES"] = "mscoree,mshtml="  # no Mono/Gecko installers
         self.started = False
+        self.screen = SCREEN
 
     def __enter__(self):
         self.start()
@@ -94,12 +99,17 @@ class WineSession:
             subprocess.run([self.wineserver, "-k"], env=self.env, timeout=60)
             self.started = False
 
-    def run(self, program_and_args, timeout=180):
+    def run(self, program_and_args, timeout=180, screen=SCREEN):
         # Every program runs under its own X server, also when no dialog is
         # expected: the first Wine process of a persistent server fixes the
         # desktop's display, and one started without any leaves later runs
-        # with windows that never appear.
-        command = [self.xvfb_run, "-a", "-s", "-screen 0 1280x1024x24", self.wine] + list(program_and_args)
+        # with windows that never appear. For the same reason another screen
+        # size needs a new server.
+        if self.started and screen != self.screen:
+            self.stop()
+            self.start()
+        self.screen = screen
+        command = [self.xvfb_run, "-a", "-s", "-screen 0 %dx%dx24" % screen, self.wine] + list(program_and_args)
         # Files, not pipes: Wine's helper processes inherit the handles and
         # outlive the program, so a pipe would never reach its end.
         with tempfile.TemporaryFile() as out, tempfile.TemporaryFile() as err:
@@ -109,9 +119,9 @@ class WineSession:
             err.seek(0)
             return Result(code, out.read().decode("utf-8", "replace"), err.read().decode("utf-8", "replace"))
 
-    def run_host(self, args, timeout=180):
+    def run_host(self, args, timeout=180, screen=SCREEN):
         """corvhost.exe with the 64-bit plug-in."""
-        return self.run([self.host, "--plugin", windows_path(self.plugin)] + list(args), timeout)
+        return self.run([self.host, "--plugin", windows_path(self.plugin)] + list(args), timeout, screen)
 
     def reg(self, *args):
         return self.run(["reg"] + list(args))
@@ -292,13 +302,13 @@ class DialogRun:
                 if line.startswith("selector %d result" % number)][occurrence]
 
 
-def run_dialog(session, directory, steps, args, name="script.txt", timeout=300):
+def run_dialog(session, directory, steps, args, name="script.txt", timeout=300, screen=SCREEN):
     """Writes the steps to a script in directory and runs corvhost.exe with
     it; args are the remaining host arguments (paths already Windows ones)."""
     path = os.path.join(directory, name)
     with open(path, "w") as f:
         f.write("\n".join(steps) + "\n")
-    result = session.run_host(["--quiet", "--ui-script", windows_path(path)] + list(args), timeout)
+    result = session.run_host(["--quiet", "--ui-script", windows_path(path)] + list(args), timeout, screen)
     return DialogRun(result)
 
 
@@ -338,6 +348,15 @@ def clear_settings(session):
 def set_dword(session, name, value, subkey=""):
     key = REGISTRY_KEY + ("\\" + subkey if subkey else "")
     session.reg("add", key, "/v", name, "/t", "REG_DWORD", "/d", str(value & 0xFFFFFFFF), "/f")
+
+
+def set_dpi(session, dpi):
+    """The dots per inch of Wine's screen (its LogPixels), for later runs:
+    a new server, since the running desktop keeps the one it started with."""
+    for key in (r"HKCU\Control Panel\Desktop", r"HKCC\Software\Fonts"):
+        session.reg("add", key, "/v", "LogPixels", "/t", "REG_DWORD", "/d", str(dpi), "/f")
+    session.stop()
+    session.start()
 
 
 # Windows apart, so that captures of one never show the other.
