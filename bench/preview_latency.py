@@ -132,7 +132,7 @@ def main():
     extra = ["--threads", str(args.threads)] if args.threads else []
     runs = {build: [] for build in builds}
     screen = "%dx%d" % args.screen
-    with hostlib.WineSession(os.path.join(builds[0], "win64"), screen) as session:
+    with hostlib.WineSession(os.path.join(builds[0], "win64"), screen=args.screen) as session:
         for _ in range(args.rounds):
             for build in builds:
                 session.host = os.path.join(build, "win64", "corvhost.exe")

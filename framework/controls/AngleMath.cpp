@@ -11,19 +11,33 @@ namespace {
 constexpr double kPi = 3.1415926535;
 constexpr double kTwoPi = 6.283185307;
 
-// Arc cosine from the portable cosine by bisection: cos falls monotonically
-// on [0, pi], and the runtime's own arc cosine runs on the x87 unit.
-double ArcCosine(double x)
+// Arc sine on [0, 1/sqrt 2] from the portable sine by bisection: the sine
+// is steep there, so the bisection settles on the last bit. (The runtime's
+// own inverse functions run on the x87 unit.)
+double SmallArcSine(double s)
 {
-    double fLow = 0.0, fHigh = 3.141592653589793;
+    double fLow = 0.0, fHigh = 0.7853981633974484;
     for (int i = 0; i < 64; ++i) {
         const double fMiddle = 0.5 * (fLow + fHigh);
-        if (PortableCos(fMiddle) > x)
+        if (PortableSin(fMiddle) < s)
             fLow = fMiddle;
         else
             fHigh = fMiddle;
     }
-    return 0.5 * (fLow + fHigh);
+    return s > 0 ? 0.5 * (fLow + fHigh) : 0.0;
+}
+
+// The cosine is flat near 0 and pi, where bisecting on it loses half the
+// digits; half the angle's sine (near 0) or cosine (near pi) is not.
+double ArcCosine(double x)
+{
+    if (!(x < 1))
+        return 0.0;
+    if (!(x > -1))
+        return 3.141592653589793;
+    if (x >= 0)
+        return 2.0 * SmallArcSine(std::sqrt(0.5 * (1.0 - x)));
+    return 3.141592653589793 - 2.0 * SmallArcSine(std::sqrt(0.5 * (1.0 + x)));
 }
 
 } // namespace

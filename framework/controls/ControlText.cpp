@@ -57,7 +57,8 @@ std::string FormatNumber(double fValue)
 std::string FormatDegrees(double fDegrees)
 {
     std::ostringstream text = ClassicStream();
-    text << std::fixed << std::setprecision(2) << fDegrees;
+    // No "-0.00" for a negative zero or a hair below it.
+    text << std::fixed << std::setprecision(2) << (std::fabs(fDegrees) < 0.005 ? 0.0 : fDegrees);
     return text.str();
 }
 

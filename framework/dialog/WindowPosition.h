@@ -1,6 +1,7 @@
-// Where the dialog's windows open: stored positions are brought back onto
-// the virtual screen, and the preview without any stored placement is a
-// centred square two thirds of the screen wide.
+// Where the dialog's windows open, within the work area of the monitor the
+// host's window is on (the screen less its task bars): stored positions are
+// brought back into it, and the preview without any stored placement is the
+// largest square the rule allows there, beside the interface.
 #pragma once
 
 struct pfWindowRect {
@@ -10,8 +11,16 @@ struct pfWindowRect {
     int nHeight = 0;
 };
 
-// A negative coordinate becomes 0; one beyond the screen's extent comes back
-// 50 pixels inside it.
-void ClampToScreen(int& x, int& y, int nScreenWidth, int nScreenHeight);
+// A coordinate before the area's start comes to the start; one beyond its
+// end comes back 50 pixels inside it.
+void ClampToWorkArea(int& x, int& y, const pfWindowRect& work);
 
-pfWindowRect DefaultPreviewPlacement(int nScreenWidth, int nScreenHeight);
+// A stored placement brought back into the work area, its size no larger
+// than the area: a window larger than the screen cannot be handled.
+pfWindowRect StoredPlacementInWorkArea(pfWindowRect place, const pfWindowRect& work);
+
+// A square two thirds of the work area's width, or the area's height when
+// that is less (caption and frame included), centred vertically. It is
+// centred horizontally unless that covers the interface; then it goes
+// beside the interface, or where it covers it least when there is no room.
+pfWindowRect DefaultPreviewPlacement(const pfWindowRect& work, const pfWindowRect& interfaceRect);

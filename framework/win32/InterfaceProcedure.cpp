@@ -8,7 +8,8 @@
 #include "framework/platform/Platform.h"
 #include "framework/dialog/Settings.h"
 #include "framework/trace/Trace.h"
-#include "framework/dialog/WindowPosition.h"
+#include "DpiChange.h"
+#include "WorkArea.h"
 #include "resources/resource.h"
 
 #include <windowsx.h>
@@ -44,6 +45,10 @@ INT_PTR pfPreviewWin32::HandleUIProcedure(HWND hWnd, UINT nMessage, WPARAM wPara
     switch (nMessage) {
     case WM_DESTROY:
         pPreview->SaveInterfacePlacement();
+        return 0;
+    case WM_DPICHANGED:
+        // Unhandled, so that the dialog manager goes on to scale what it scales.
+        FollowDpiChange(hWnd, lParam, SystemScalesDialog(hWnd));
         return 0;
     case WM_PAINT: {
         PAINTSTRUCT paint;
@@ -157,15 +162,14 @@ void pfPreviewWin32::OnUndo(bool bRedo)
 
 void pfPreviewWin32::PlaceInterface()
 {
-    int x = 0, y = 0;
+    const pfWindowRect work = HostWorkArea(m_hInterface);
+    int x = work.x, y = work.y;
     if (GetPlatform().HasSettings("")) {
         SetFocus(GetDlgItem(m_hInterface, IDOK));
         ReadDwordSetting("", "Interface Position X", x);
         ReadDwordSetting("", "Interface Position Y", y);
-        const int nScreenWidth = GetSystemMetrics(SM_CXVIRTUALSCREEN);
-        const int nScreenHeight = GetSystemMetrics(SM_CYVIRTUALSCREEN);
-        if (nScreenWidth > 0 && nScreenHeight > 0)
-            ClampToScreen(x, y, nScreenWidth, nScreenHeight);
+        if (work.nWidth > 0 && work.nHeight > 0)
+            ClampToWorkArea(x, y, work);
         if (ReadStringSetting("", "Preset Path", kPresetPathBytes, m_strPresetPath))
             PF_TRACE(PF_TRACE_INFO, "UIProcedure - WM_INITDIALOG: PresetPath(" << m_strPresetPath << ") )");
     }

@@ -1,5 +1,6 @@
 #include "PlatformWin32.h"
 
+#include "DialogKeys.h"
 #include "ModuleInstance.h"
 #include "resources/resource.h"
 
@@ -31,8 +32,7 @@ bool pfPlatformWin32::PumpMessages()
             PostQuitMessage(int(msg.wParam));
             return false;
         }
-        TranslateMessage(&msg);
-        DispatchMessageA(&msg);
+        DispatchWithDialogKeys(msg);
     }
     return true;
 }

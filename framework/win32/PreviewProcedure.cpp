@@ -10,7 +10,8 @@
 #include "framework/dialog/PreviewGeometry.h"
 #include "framework/dialog/Settings.h"
 #include "framework/trace/Trace.h"
-#include "framework/dialog/WindowPosition.h"
+#include "DpiChange.h"
+#include "WorkArea.h"
 #include "resources/resource.h"
 
 #include <windowsx.h>
@@ -67,7 +68,6 @@ INT_PTR pfPreviewWin32::HandlePreviewProcedure(HWND hWnd, UINT nMessage, WPARAM 
     if (nMessage == WM_INITDIALOG) {
         g_pPreview = reinterpret_cast<pfPreviewWin32*>(lParam);
         g_pPreview->m_hPreview = hWnd;
-        g_pPreview->PlacePreview();
         return 1;
     }
     pfPreviewWin32* pPreview = g_pPreview;
@@ -81,6 +81,9 @@ INT_PTR pfPreviewWin32::HandlePreviewProcedure(HWND hWnd, UINT nMessage, WPARAM 
         break;
     case WM_SIZE:
         pPreview->OnPreviewSize();
+        break;
+    case WM_DPICHANGED:
+        FollowDpiChange(hWnd, lParam, true);
         break;
     case WM_PAINT: {
         PAINTSTRUCT paint;
@@ -307,21 +310,18 @@ void pfPreviewWin32::PlacePreview()
 {
     pfWindowRect place{200, 200, 400, 400};
     int32_t nState = 0;
-    const int nScreenWidth = GetSystemMetrics(SM_CXVIRTUALSCREEN);
-    const int nScreenHeight = GetSystemMetrics(SM_CYVIRTUALSCREEN);
+    const pfWindowRect work = HostWorkArea(m_hPreview);
     if (!GetPlatform().HasSettings("")) {
-        place = DefaultPreviewPlacement(GetSystemMetrics(SM_CXFULLSCREEN), GetSystemMetrics(SM_CYFULLSCREEN));
+        // Placed once the interface is, so as to keep clear of it.
+        RECT rect{};
+        GetWindowRect(m_hInterface, &rect);
+        place = DefaultPreviewPlacement(work, {rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top});
     } else {
         int32_t* const pValues[] = {&place.x, &place.y, &place.nWidth, &place.nHeight, &nState};
         for (int i = 0; i < 5; ++i)
             ReadDwordSetting("", kPreviewPlacement[i], *pValues[i]);
-        if (nScreenWidth > 0 && nScreenHeight > 0) {
-            ClampToScreen(place.x, place.y, nScreenWidth, nScreenHeight);
-            // A stored size beyond the screen would make a window no one
-            // can handle.
-            place.nWidth = std::min(place.nWidth, nScreenWidth);
-            place.nHeight = std::min(place.nHeight, nScreenHeight);
-        }
+        if (work.nWidth > 0 && work.nHeight > 0)
+            place = StoredPlacementInWorkArea(place, work);
     }
     SetWindowPos(m_hPreview, nullptr, place.x, place.y, place.nWidth, place.nHeight, SWP_NOZORDER);
     if ((nState & 3) == 3)

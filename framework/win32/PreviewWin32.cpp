@@ -2,6 +2,7 @@
 // that refreshes the preview between batches of messages.
 #include "PreviewWin32.h"
 
+#include "DialogKeys.h"
 #include "ModuleInstance.h"
 #include "framework/plugin/Filter.h"
 #include "framework/parameters/Parameter.h"
@@ -96,6 +97,8 @@ bool pfPreviewWin32::Show(pfFilter* pFilter, FilterRecord* pFilterRecord, std::v
         m_nRenderPass = 0;
         m_nScrollX = m_nScrollY = 0;
         m_nImageWidth = m_nImageHeight = 0;
+        SetKeyboardDialog(m_hInterface);
+        PlacePreview();
         FitScaleFactor();
         for (pfParameterUI* pBinding : bindings) {
             if (auto* pWin32 = dynamic_cast<pfParameterUIWin32*>(pBinding))
@@ -107,7 +110,9 @@ bool pfPreviewWin32::Show(pfFilter* pFilter, FilterRecord* pFilterRecord, std::v
         UpdateUndoButtons();
         PF_TRACE(PF_TRACE_INFO, "Updated Undo Buttons");
         ShowWindow(m_hInterface, SW_SHOWNORMAL);
-        ShowWindow(m_hPreview, SW_SHOWNORMAL);
+        // In the state it was placed in (a maximised one stays so), and the
+        // keyboard stays with the interface.
+        ShowWindow(m_hPreview, SW_SHOWNA);
         g_bPreviewDirty = true;
         SetPending(true);
         // The windows go and the class icon comes back whatever happens.
@@ -174,6 +179,7 @@ void pfPreviewWin32::DestroyWindows()
     m_pDragAngle = nullptr;
     m_pDragPosition = nullptr;
     m_bPanning = m_bDragPosition = false;
+    SetKeyboardDialog(nullptr);
     // The bindings' window is gone with the run.
     for (pfParameterUI* pBinding : *m_pBindings)
         if (auto* pWin32 = dynamic_cast<pfParameterUIWin32*>(pBinding))
@@ -194,10 +200,7 @@ void pfPreviewWin32::RunMessageLoop(bool& bAccepted)
     BOOL nFetched = GetMessageA(&msg, nullptr, 0, 0);
     while (nFetched != 0 && nFetched != -1) {
         for (;;) {
-            if (!IsDialogMessageA(m_hInterface, &msg)) {
-                TranslateMessage(&msg);
-                DispatchMessageA(&msg);
-            }
+            DispatchWithDialogKeys(msg);
             if (!PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE))
                 break;
             nFetched = GetMessageA(&msg, nullptr, 0, 0);

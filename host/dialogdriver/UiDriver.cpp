@@ -4,6 +4,7 @@
 #include "host/text/Console.h"
 #include "host/record/HostWindow.h"
 #include "host/record/RunClock.h"
+#include "KeyPress.h"
 #include "UiWindows.h"
 #include "host/text/WinText.h"
 #include "WindowCapture.h"
@@ -242,6 +243,17 @@ struct pfUiDriver::State {
         PostMessageW(hWnd, action.first, nHeld, MAKELPARAM(x, y));
     }
 
+    void Key(const pfUiStep& step)
+    {
+        pfUiKey key;
+        ParseUiKey(step.args[1], key);
+        std::string strError;
+        if (!PressKey(Window(step.args[0]), key, nTimeoutMs, strError))
+            throw StepFailed("key " + step.args[1] + ": " + strError);
+        Sync();
+        Acted();
+    }
+
     void Drag(const pfUiStep& step)
     {
         const HWND hWnd = Window(step.args[0]);
@@ -396,7 +408,9 @@ struct pfUiDriver::State {
             Mouse(Window(step.args[0]), step.args[1], step.Int(2), step.Int(3));
             Sync();
             Acted();
-        } else if (v == "drag")
+        } else if (v == "key")
+            Key(step);
+        else if (v == "drag")
             Drag(step);
         else if (v == "move" || v == "resize")
             Place(step, v == "move");

@@ -1,5 +1,7 @@
 #include "UiScript.h"
 
+#include "UiKeys.h"
+
 #include <cctype>
 #include <fstream>
 #include <map>
@@ -8,12 +10,12 @@
 namespace {
 
 // Argument kinds: W a window, I an integer, T a text, B left or right,
-// M a mouse action, S a window state; '*' repeats the kind before it
+// M a mouse action, S a window state, K a key (UiKeys.h); '*' repeats the kind before it
 // (at least once), '?' makes a trailing integer optional.
 const std::map<std::string, std::string>& Grammar()
 {
     static const std::map<std::string, std::string> grammar = {
-        {"wait", ""},        {"set", "WIT"},      {"type", "WIT"},   {"focus", "WI"},   {"click", "WI"},
+        {"wait", ""},        {"set", "WIT"},      {"type", "WIT"},   {"focus", "WI"},   {"click", "WI"},   {"key", "WK"},
         {"select", "WIT"},   {"slide", "WII*"},   {"mouse", "WMII"}, {"drag", "WBIIII?"}, {"move", "WII"},
         {"resize", "WII"},   {"show", "WS"},      {"close", "W"},    {"read", "WI"},    {"state", "WI"},
         {"items", "WI"},     {"caption", "W"},    {"place", "W"},      {"rect", "WI"},     {"texts", "W"},    {"capture", "WT"}, {"capture-client", "WT"},
@@ -50,6 +52,11 @@ bool Fits(char cKind, const std::string& strToken, bool bQuoted, std::string& st
         strExpected = "move, ldown, lup, rdown or rup";
         return strToken == "move" || strToken == "ldown" || strToken == "lup" || strToken == "rdown" ||
                strToken == "rup";
+    case 'K': {
+        pfUiKey key;
+        strExpected = "a key such as Tab, Shift+Tab, Enter, Escape, Space or PageDown";
+        return !bQuoted && ParseUiKey(strToken, key);
+    }
     case 'S':
         strExpected = "normal, maximized or minimized";
         return strToken == "normal" || strToken == "maximized" || strToken == "minimized";
@@ -203,6 +210,12 @@ step timeout for its window and fails with its line number otherwise.
   type WINDOW ID TEXT    focus an edit, select its text and type TEXT key by key
   focus WINDOW ID        give a control the keyboard focus
   click WINDOW ID        press a button or check box
+  key WINDOW KEY         press and release a key through the input queue, the
+                         window brought to the front first: Tab, Enter,
+                         Escape, Space, PageUp, PageDown, Home, End, Up, Down,
+                         Left, Right, a letter or digit, each optionally
+                         after Shift+ or Ctrl+ (Shift+Tab); waits until the
+                         dialog has handled it
   select WINDOW ID ITEM  choose a list entry by position (1 = first) or "text"
   slide WINDOW ID POS... drag a trackbar's thumb through the positions, release
   mouse WINDOW ACTION X Y  move, ldown, lup, rdown or rup at X Y

@@ -4,12 +4,14 @@ session that runs the 64-bit host and plug-in, PNG comparison helpers.
 Every test script gets --win64 DIR --win32 DIR --native DIR --source DIR.
 A missing tool or build product is an error, never a skip."""
 import argparse
+import errno
 import os
 import shutil
 import struct
 import subprocess
 import sys
 import tempfile
+import unittest
 import zlib
 
 WINE = "/usr/lib/wine/wine64"
@@ -18,6 +20,10 @@ WINESERVER_CANDIDATES = ("/usr/lib/wine/wineserver64", "/usr/lib/wine/wineserver
 REGISTRY_KEY = r"HKCU\SOFTWARE\Veskary\Photoshop\CorvaneII"
 WINE_PREFIX_SCRIPT = os.path.join(os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__)))),
                                   "scripts", "wine-prefix")
+
+
+# Xvfb's screen, width and height, unless a run asks for another.
+SCREEN = (1280, 1024)
 
 
 class ToolMissing(RuntimeError):
@@ -46,12 +52,19 @@ def require_file(path, what):
 
 
 def require_32_bit_programs():
-    """32-bit Windows programs need a kernel that runs 32-bit Linux programs
-    (Wine's 32-bit loader is one): a machine without is an error."""
+    """32-bit Windows programs need 32-bit Wine (scripts/setup installs it: its
+    absence is an error) and a kernel that runs 32-bit Linux programs. A kernel
+    whose 32-bit emulation is switched off answers "exec format error" for
+    every one of them; no install step can change that, so the 32-bit tests
+    are skipped there, saying so loudly."""
     loader = require_file(WINE32, "32-bit Wine (Debian's wine32:i386, scripts/setup)")
     try:
         subprocess.run([loader, "--version"], stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, timeout=60)
     except OSError as error:
+        if error.errno == errno.ENOEXEC:
+            print("SKIPPED 32-BIT: this machine's kernel does not run 32-bit programs (%s: %s)" % (loader, error),
+                  flush=True)
+            raise unittest.SkipTest("the kernel does not run 32-bit programs")
         raise ToolMissing("this machine cannot run 32-bit programs (%s: %s)" % (loader, error))
 
 
@@ -65,8 +78,8 @@ class WineSession:
     and one persistent wineserver for the whole test run. A machine that
     cannot run 32-bit programs fails the 32-bit tests."""
 
-    def __init__(self, win_dir, bits=64, screen="1280x1024"):
-        self.screen = screen
+    def __init__(self, win_dir, bits=64, screen=SCREEN):
+        self.default_screen = screen
         self.win64_dir = os.path.abspath(win_dir or "")
         self.bits = bits
         if bits == 32:
@@ -86,6 +99,7 @@ class WineSession:
         self.env["WINEPREFIX"] = os.path.join(self.win64_dir, "wineprefix")
         self.env["WINEDLLOVERRIDES"] = "mscoree,mshtml="  # no Mono/Gecko installers
         self.started = False
+        self.screen = screen
 
     def __enter__(self):
         self.start()
@@ -112,12 +126,18 @@ class WineSession:
             subprocess.run([self.wineserver, "-k"], env=self.env, timeout=60)
             self.started = False
 
-    def run(self, program_and_args, timeout=180):
+    def run(self, program_and_args, timeout=180, screen=None):
         # Every program runs under its own X server, also when no dialog is
         # expected: the first Wine process of a persistent server fixes the
         # desktop's display, and one started without any leaves later runs
-        # with windows that never appear.
-        command = [self.xvfb_run, "-a", "-s", "-screen 0 %sx24" % self.screen, self.wine] + list(program_and_args)
+        # with windows that never appear. For the same reason another screen
+        # size needs a new server.
+        screen = screen or self.default_screen
+        if self.started and screen != self.screen:
+            self.stop()
+            self.start()
+        self.screen = screen
+        command = [self.xvfb_run, "-a", "-s", "-screen 0 %dx%dx24" % screen, self.wine] + list(program_and_args)
         # Files, not pipes: Wine's helper processes inherit the handles and
         # outlive the program, so a pipe would never reach its end.
         with tempfile.TemporaryFile() as out, tempfile.TemporaryFile() as err:
@@ -127,9 +147,9 @@ class WineSession:
             err.seek(0)
             return Result(code, out.read().decode("utf-8", "replace"), err.read().decode("utf-8", "replace"))
 
-    def run_host(self, args, timeout=180):
+    def run_host(self, args, timeout=180, screen=None):
         """corvhost.exe with the plug-in of the session's bitness."""
-        return self.run([self.host, "--plugin", windows_path(self.plugin)] + list(args), timeout)
+        return self.run([self.host, "--plugin", windows_path(self.plugin)] + list(args), timeout, screen)
 
     def reg(self, *args):
         return self.run(["reg"] + list(args))
@@ -310,13 +330,13 @@ class DialogRun:
                 if line.startswith("selector %d result" % number)][occurrence]
 
 
-def run_dialog(session, directory, steps, args, name="script.txt", timeout=300):
+def run_dialog(session, directory, steps, args, name="script.txt", timeout=300, screen=None):
     """Writes the steps to a script in directory and runs corvhost.exe with
     it; args are the remaining host arguments (paths already Windows ones)."""
     path = os.path.join(directory, name)
     with open(path, "w") as f:
         f.write("\n".join(steps) + "\n")
-    result = session.run_host(["--quiet", "--ui-script", windows_path(path)] + list(args), timeout)
+    result = session.run_host(["--quiet", "--ui-script", windows_path(path)] + list(args), timeout, screen)
     return DialogRun(result)
 
 
@@ -356,6 +376,15 @@ def clear_settings(session):
 def set_dword(session, name, value, subkey=""):
     key = REGISTRY_KEY + ("\\" + subkey if subkey else "")
     session.reg("add", key, "/v", name, "/t", "REG_DWORD", "/d", str(value & 0xFFFFFFFF), "/f")
+
+
+def set_dpi(session, dpi):
+    """The dots per inch of Wine's screen (its LogPixels), for later runs:
+    a new server, since the running desktop keeps the one it started with."""
+    for key in (r"HKCU\Control Panel\Desktop", r"HKCC\Software\Fonts"):
+        session.reg("add", key, "/v", "LogPixels", "/t", "REG_DWORD", "/d", str(dpi), "/f")
+    session.stop()
+    session.start()
 
 
 # Windows apart, so that captures of one never show the other.

@@ -110,6 +110,18 @@ class Controls(hostlib.DialogTestCase, unittest.TestCase):
         self.assertLess(abs(first - 10), 4)
         self.assertLess(abs(second - 350), 4)
 
+    def test_a_click_straight_above_the_centre_is_the_top_of_a_turn(self):
+        dial, turns, degrees = INNER_X1
+        x, y, w, h = self.dial
+        top = "%d %d" % (x + w // 2, y + 2)
+        click = ["mouse interface ldown " + top, "mouse interface lup " + top, "read interface %d" % turns,
+                 "read interface %d" % degrees]
+        start = lambda angle: ["set interface %d 0" % turns, "set interface %d %d" % (degrees, angle),  # noqa: E731
+                               "focus interface %d" % GAMMA_EDIT]
+        run, values = self.run_dialog(start(10) + click + start(350) + click)
+        self.assertEqual(run.reads("interface", turns), ["0", "1"], "from 350 it is the next turn")
+        self.assertEqual(run.reads("interface", degrees), ["0.00", "0.00"])
+
     def test_check_boxes_and_the_blend_list(self):
         run, values = self.run_dialog(["click interface %d" % CLIP_COLOR, "state interface %d" % CLIP_COLOR,
                                        "items interface %d" % BLEND, "select interface %d 7" % BLEND,
@@ -173,7 +185,7 @@ class Controls(hostlib.DialogTestCase, unittest.TestCase):
                                  ["set interface %d 5" % RANDOMIZE_EDIT, "click interface %d" % RANDOMIZE] + reads +
                                  ["click interface %d" % UNDO] + reads)
         zero = [run.reads("interface", i)[0] for i in ANGLE_EDITS]
-        self.assertTrue(all(float(v) == 0 for v in zero), zero)
+        self.assertTrue(all(v in ("0", "0.00") for v in zero), zero)
         strong = [float(run.reads("interface", i)[1]) for i in ANGLE_EDITS]
         turns = strong[0:16:2]
         self.assertTrue(all(-6 <= t <= 5 for t in turns), turns)

@@ -11,6 +11,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <array>
 #include <climits>
 #include <cmath>
@@ -115,6 +116,51 @@ TEST(AngleMath, DraggingAcrossTheTopMovesIntoTheNextTurnAndBack)
     const pfDialPoint tip = DialTip(180, 50, 50, 20);
     EXPECT_EQ(tip.x, 50);
     EXPECT_EQ(tip.y, 70) << "0 degrees points up, angles grow clockwise";
+}
+
+namespace {
+
+// The pointer direction the C library's arc cosine gives, in the dial's
+// degrees, compared around the circle.
+double DegreesOffReference(double fAngle, double dx, double dy)
+{
+    const double kDialPi = 3.1415926535, r = std::sqrt(dx * dx + dy * dy);
+    const double fTheta = dx / r > 0 ? std::acos(-dy / r) : std::acos(dy / r) + kDialPi;
+    const double fOff = std::fabs(std::fmod(fAngle - fTheta * 180.0 / kDialPi, 360.0));
+    return std::min(fOff, 360.0 - fOff);
+}
+
+} // namespace
+
+TEST(AngleMath, EveryPointerDirectionReadsAsTheLibrarysArcCosineDoes)
+{
+    double fAngle = 0;
+    for (int dx = -40; dx <= 40; ++dx)
+        for (int dy = -40; dy <= 40; ++dy) {
+            if (AngleFromPoint(180, dx, dy, fAngle)) {
+                EXPECT_LT(DegreesOffReference(fAngle, dx, dy), 1e-9) << dx << "," << dy;
+            }
+        }
+    for (double fTiny = 1e-3; fTiny > 1e-12; fTiny *= 0.1)
+        for (const double dx : {fTiny, -fTiny})
+            for (const double dy : {1.0, -1.0}) {
+                ASSERT_TRUE(AngleFromPoint(180, dx, dy, fAngle));
+                EXPECT_LT(DegreesOffReference(fAngle, dx, dy), 1e-9) << dx << "," << dy;
+            }
+}
+
+TEST(AngleMath, StraightUpIsExactlyTheTopOfATurn)
+{
+    double fAngle = 0;
+    ASSERT_TRUE(AngleFromPoint(0, 0, -47, fAngle));
+    EXPECT_EQ(SplitAngle(fAngle).fTurns, 0);
+    EXPECT_EQ(FormatDegrees(SplitAngle(fAngle).fDegrees), "0.00");
+    ASSERT_TRUE(AngleFromPoint(350, 0, -47, fAngle));
+    EXPECT_EQ(SplitAngle(fAngle).fTurns, 1) << "clockwise past the top";
+    EXPECT_EQ(FormatDegrees(SplitAngle(fAngle).fDegrees), "0.00");
+    ASSERT_TRUE(AngleFromPoint(90, 0, 47, fAngle));
+    EXPECT_EQ(FormatDegrees(SplitAngle(fAngle).fDegrees), "180.00");
+    EXPECT_EQ(FormatDegrees(-0.0), "0.00") << "a randomized zero";
 }
 
 TEST(Randomize, WeightsAreCubedThousandthsAndAnglesStayWithinTheStrength)

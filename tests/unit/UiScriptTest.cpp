@@ -9,15 +9,17 @@ TEST(UiScript, StepsKeepTheirLineAndArguments)
     std::string strError;
     ASSERT_TRUE(ParseUiScript("# a comment\n\nset interface 1013 \"0.5 \\\"x\\\"\"\n"
                               "capture preview \"Z:\\tmp\\p.png\"  # trailing comment\n"
-                              "slide interface 1011 10 20 30\ndrag preview right 1 2 3 4\nok\n",
+                              "slide interface 1011 10 20 30\ndrag preview right 1 2 3 4\n"
+                              "key interface shift+TAB\nok\n",
                               steps, strError))
         << strError;
-    ASSERT_EQ(steps.size(), 5u);
+    ASSERT_EQ(steps.size(), 6u);
     EXPECT_EQ(steps[0].nLine, 3);
     EXPECT_EQ(steps[0].args, (std::vector<std::string>{"interface", "1013", "0.5 \"x\""}));
     EXPECT_EQ(steps[1].args[1], "Z:\\tmp\\p.png") << "backslashes of a path stay";
     EXPECT_EQ(steps[2].args.size(), 5u);
-    EXPECT_EQ(steps[4].strVerb, "ok");
+    EXPECT_EQ(steps[4].args[1], "shift+TAB");
+    EXPECT_EQ(steps[5].strVerb, "ok");
 }
 
 TEST(UiScript, MistakesNameTheirLine)
@@ -30,6 +32,7 @@ TEST(UiScript, MistakesNameTheirLine)
         {"ok now", "line 1: ok: too many arguments"},
         {"read interface 1 \"open", "line 1: a quoted text is not closed"},
         {"drag preview up 1 2 3 4", "line 1: drag: argument 2 should be left or right"},
+        {"key interface Shift+Tabs", "line 1: key: argument 2 should be a key"},
     };
     for (const auto& [strScript, strMessage] : cases) {
         std::vector<pfUiStep> steps;

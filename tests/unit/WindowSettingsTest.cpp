@@ -7,24 +7,51 @@
 
 #include <gtest/gtest.h>
 
-TEST(WindowPosition, StoredPositionsComeBackOntoTheScreen)
+TEST(WindowPosition, StoredPositionsComeBackIntoTheWorkArea)
 {
+    const pfWindowRect work{0, 0, 1280, 1024};
     int x = -30, y = 5000;
-    ClampToScreen(x, y, 1280, 1024);
+    ClampToWorkArea(x, y, work);
     EXPECT_EQ(x, 0);
     EXPECT_EQ(y, 974);
     x = 1280, y = 100;
-    ClampToScreen(x, y, 1280, 1024);
-    EXPECT_EQ(x, 1280) << "the screen's own width still counts as on it";
+    ClampToWorkArea(x, y, work);
+    EXPECT_EQ(x, 1280) << "the area's own width still counts as inside it";
+    const pfWindowRect second{1920, 40, 1280, 984}; // right of the first monitor, task bar on top
+    x = 100, y = 0;
+    ClampToWorkArea(x, y, second);
+    EXPECT_EQ(x, 1920);
+    EXPECT_EQ(y, 40);
+    const pfWindowRect place = StoredPlacementInWorkArea({4000, 20, 5000, 300}, second);
+    EXPECT_EQ(place.x, 3150);
+    EXPECT_EQ(place.nWidth, 1280);
+    EXPECT_EQ(place.nHeight, 300);
 }
 
-TEST(WindowPosition, WithoutStoredPlacementThePreviewIsACentredSquare)
+// The interface as it opens on a first run, at 96 dots per inch.
+constexpr pfWindowRect kInterface{0, 0, 417, 479};
+
+TEST(WindowPosition, AFirstRunPreviewFitsTheWorkAreaBesideTheInterface)
 {
-    const pfWindowRect rect = DefaultPreviewPlacement(1280, 1000);
-    EXPECT_EQ(rect.nWidth, 853);
-    EXPECT_EQ(rect.nHeight, 853);
-    EXPECT_EQ(rect.x, 213);
-    EXPECT_EQ(rect.y, 73);
+    const struct {
+        pfWindowRect work;
+        pfWindowRect expected;
+    } cases[] = {
+        {{0, 0, 1920, 1080}, {420, 0, 1080, 1080}},
+        {{0, 0, 1366, 768}, {417, 0, 768, 768}},
+        {{0, 0, 2560, 1440}, {560, 0, 1440, 1440}},
+        {{0, 0, 1280, 1024}, {417, 85, 853, 853}},
+        {{0, 0, 1024, 1280}, {171, 479, 682, 682}},  // portrait: below it
+        {{1920, 30, 1366, 738}, {2234, 30, 738, 738}}, // another monitor: the interface is not in the way
+        {{0, 0, 800, 600}, {267, 67, 533, 533}},       // no room anywhere: covers it least
+    };
+    for (const auto& c : cases) {
+        const pfWindowRect rect = DefaultPreviewPlacement(c.work, kInterface);
+        EXPECT_EQ(rect.x, c.expected.x) << c.work.nWidth;
+        EXPECT_EQ(rect.y, c.expected.y) << c.work.nWidth;
+        EXPECT_EQ(rect.nWidth, c.expected.nWidth) << c.work.nWidth;
+        EXPECT_EQ(rect.nHeight, c.expected.nHeight) << c.work.nWidth;
+    }
 }
 
 TEST(TypedSettings, ValuesOfTheWrongTypeOrSizeReadAsMissing)
