@@ -31,6 +31,7 @@ if(CMAKE_CXX_COMPILER_ID STREQUAL "GNU")
 else()
   # Zig links its runtime and libc++ statically, and ARM64 names carry no
   # decoration to kill.
-  target_link_options(CorvaneII PRIVATE -static)
+  # -s: no debug sections, so no build paths from the runtime Zig compiles.
+  target_link_options(CorvaneII PRIVATE -static -s)
 endif()
 target_link_libraries(CorvaneII PRIVATE user32 gdi32 comdlg32 advapi32 comctl32)
