@@ -42,6 +42,7 @@ foreach(script ${E2E_TESTS})
   if(native_use)
     list(APPEND labels native-host)
   endif()
-  # One Wine server per run: the end-to-end tests take turns.
-  set_tests_properties(e2e.${name} PROPERTIES TIMEOUT 900 RESOURCE_LOCK wine LABELS "${labels}")
+  # Each script has a Wine prefix and server of its own, and each program its
+  # own X server: the scripts run side by side.
+  set_tests_properties(e2e.${name} PROPERTIES TIMEOUT 900 LABELS "${labels}")
 endforeach()

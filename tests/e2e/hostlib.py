@@ -5,6 +5,7 @@ Every test script gets --win64 DIR --win32 DIR --native DIR --source DIR.
 A missing tool or build product is an error, never a skip."""
 import argparse
 import errno
+import fcntl
 import os
 import shutil
 import struct
@@ -68,17 +69,76 @@ def require_32_bit_programs():
         raise ToolMissing("this machine cannot run 32-bit programs (%s: %s)" % (loader, error))
 
 
+def script_name():
+    """The running test script's name: it names the script's own Wine prefix."""
+    return os.path.splitext(os.path.basename(sys.argv[0]))[0] or "session"
+
+
+PREFIX_MARKER = ".corvane-prefix"
+# Wine's own programs and libraries, which no run writes to: the copies share
+# them with the shared prefix instead of taking 700 MB each.
+PREFIX_SHARED_FOLDERS = ("system32", "syswow64", "winsxs")
+
+
+def copy_prefix(shared, prefix):
+    """A copy of the prepared shared prefix, its marker written last so that an
+    interrupted copy is made again."""
+    shutil.rmtree(prefix, ignore_errors=True)
+
+    def link_or_copy(source, target):
+        parts = os.path.relpath(source, shared).split(os.sep)
+        if len(parts) > 3 and parts[:2] == ["drive_c", "windows"] and parts[2].lower() in PREFIX_SHARED_FOLDERS:
+            os.link(source, target)
+        else:
+            shutil.copy2(source, target)
+
+    shutil.copytree(shared, prefix, symlinks=True, copy_function=link_or_copy,
+                    ignore=shutil.ignore_patterns(PREFIX_MARKER))
+    open(os.path.join(prefix, PREFIX_MARKER), "w").close()
+
+
+_display = None
+
+
+def display_number():
+    """An X display number of this process's own for its X servers, held by a
+    lock for the process's life. xvfb-run's own search (-a) races when
+    scripts start servers at the same moment: both pick the same number."""
+    global _display
+    if _display is None:
+        for number in range(200, 1000):
+            if os.path.exists("/tmp/.X%d-lock" % number):
+                continue
+            lock = open("/tmp/corvane-display-%d.lock" % number, "w")
+            try:
+                fcntl.flock(lock, fcntl.LOCK_EX | fcntl.LOCK_NB)
+            except OSError:
+                lock.close()
+                continue
+            _display = (number, lock)
+            break
+        else:
+            raise ToolMissing("no free X display number in 200-999")
+    return _display[0]
+
+
 def windows_path(path):
     """A Unix path as the Windows programs under Wine see it (drive Z:)."""
     return "Z:" + os.path.abspath(path).replace("/", "\\")
 
 
 class WineSession:
-    """One Wine prefix inside the build folder of the given bitness (64 or 32)
-    and one persistent wineserver for the whole test run. A machine that
-    cannot run 32-bit programs fails the 32-bit tests."""
+    """A Wine prefix of this test script's own inside the build folder of the
+    given bitness (64 or 32), and one persistent wineserver for the whole test
+    run. With a prefix each, test scripts run side by side: each has its own
+    server and registry. A machine that cannot run 32-bit programs fails the
+    32-bit tests."""
 
     def __init__(self, win_dir, bits=64, screen=SCREEN):
+        if os.environ.get("CORVANE_E2E_NATIVE_ONLY"):
+            # The sanitized build reruns the scripts for their native host runs;
+            # its Windows builds are the same as the plain run's.
+            raise unittest.SkipTest("native host runs only")
         self.default_screen = screen
         self.win64_dir = os.path.abspath(win_dir or "")
         self.bits = bits
@@ -96,7 +156,7 @@ class WineSession:
             raise ToolMissing("xvfb-run not found")
         self.env = dict(os.environ)
         self.env["WINEDEBUG"] = "-all"
-        self.env["WINEPREFIX"] = os.path.join(self.win64_dir, "wineprefix")
+        self.env["WINEPREFIX"] = os.path.join(self.win64_dir, "wineprefix-" + script_name())
         self.env["WINEDLLOVERRIDES"] = "mscoree,mshtml="  # no Mono/Gecko installers
         self.started = False
         self.screen = screen
@@ -110,9 +170,9 @@ class WineSession:
 
     def start(self):
         prefix = self.env["WINEPREFIX"]
-        if not os.path.isfile(os.path.join(prefix, ".corvane-prefix")):
+        if not os.path.isfile(os.path.join(prefix, PREFIX_MARKER)):
             print("setting up the Wine prefix %s (first run only)" % prefix, flush=True)
-        subprocess.run([WINE_PREFIX_SCRIPT], env=self.env, check=True, timeout=600)
+            copy_prefix(self.shared_prefix(), prefix)
         # A server that is still up (after wineboot, or left over from an
         # interrupted run) refuses -p: replace it with a persistent one.
         if subprocess.run([self.wineserver, "-p"], env=self.env, timeout=60).returncode != 0:
@@ -120,6 +180,16 @@ class WineSession:
             subprocess.run([self.wineserver, "-w"], env=self.env, timeout=60)
             subprocess.run([self.wineserver, "-p"], env=self.env, check=True, timeout=60)
         self.started = True
+
+    def shared_prefix(self):
+        """The prefix every script's own one is copied from, made once under a
+        lock: scripts that start together wait for the first to make it."""
+        shared = os.path.join(self.win64_dir, "wineprefix")
+        env = dict(self.env, WINEPREFIX=shared)
+        with open(shared + ".lock", "w") as lock:
+            fcntl.flock(lock, fcntl.LOCK_EX)
+            subprocess.run([WINE_PREFIX_SCRIPT], env=env, check=True, timeout=600)
+        return shared
 
     def stop(self):
         if self.started:
@@ -137,7 +207,8 @@ class WineSession:
             self.stop()
             self.start()
         self.screen = screen
-        command = [self.xvfb_run, "-a", "-s", "-screen 0 %dx%dx24" % screen, self.wine] + list(program_and_args)
+        command = [self.xvfb_run, "-n", str(display_number()), "-s", "-screen 0 %dx%dx24" % screen,
+                   self.wine] + list(program_and_args)
         # Files, not pipes: Wine's helper processes inherit the handles and
         # outlive the program, so a pipe would never reach its end.
         with tempfile.TemporaryFile() as out, tempfile.TemporaryFile() as err:
