@@ -8,8 +8,8 @@
 
 #include <string>
 
-// Reads single-image TIFFs in strips, uncompressed, LZW, Deflate or
-// PackBits, samples interleaved. Several images (pages), tiles, palettes,
+// Reads single-image TIFFs in strips or tiles, uncompressed, LZW, Deflate or
+// PackBits, samples interleaved. Several images (pages), palettes,
 // CMYK, Lab and floating-point samples are refused with a reason naming
 // what the file holds. The profile, XMP, EXIF (kept in the image resources
 // block) and the orientation tag go to metadata. The reason starts with the

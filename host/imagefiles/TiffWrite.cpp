@@ -1,3 +1,4 @@
+#include "ExifStructure.h"
 #include "FileAccess.h"
 #include "Tiff.h"
 #include "TiffLib.h"
@@ -61,18 +62,44 @@ void SetTags(TIFF* pTiff, const pfPngLayout& layout, const pfImageMetadata& meta
     SetBlob(pTiff, TIFFTAG_XMLPACKET, metadata.xmp);
 }
 
+// The camera's EXIF data goes whole right after the file's header, each
+// byte at the offset it had in the data, so that its offsets (also those
+// inside maker notes) still hold; the file's EXIF and GPS directory tags
+// point into it. Its main directory is the file's no longer and no reader
+// follows it, but ours reads the data back from it byte for byte.
+bool PlaceExif(std::FILE* pFile, TIFF* pTiff, const std::vector<uint8_t>& exif, const pfExifLayout& layout)
+{
+    if (!SeekFile(pFile, 8, SEEK_SET) || std::fwrite(&exif[8], 1, layout.nEnd - 8, pFile) != layout.nEnd - 8)
+        return false;
+    TIFFSetField(pTiff, TIFFTAG_EXIFIFD, uint64_t(layout.nExifIfd));
+    if (layout.nGpsIfd != 0)
+        TIFFSetField(pTiff, TIFFTAG_GPSIFD, uint64_t(layout.nGpsIfd));
+    return true;
+}
+
 bool Encode(std::FILE* pFile, const pfPngLayout& layout, const pfPngRowSource& fillRow,
             const pfImageMetadata& metadata, std::string& strError)
 {
-    pfTiffFile tiff(pFile, "w", kMaxWriterAllocation);
+    // EXIF data without an EXIF directory (only the camera's main one) has
+    // no place among the file's tags: it goes into the image resources.
+    pfExifLayout exif;
+    const bool bExifDirectory = ReadExifLayout(metadata.exif, exif) && exif.nExifIfd != 0;
+    pfTiffFile tiff(pFile, bExifDirectory ? (exif.bBigEndian ? "wb" : "wl") : "w", kMaxWriterAllocation);
     TIFF* pTiff = tiff.Get();
     if (!pTiff) {
         strError = tiff.Error("libtiff cannot start the file");
         return false;
     }
     SetTags(pTiff, layout, metadata);
-    const std::vector<uint8_t> exifBlock = metadata.exif.empty() ? std::vector<uint8_t>() : ExifBlock(metadata.exif);
-    SetBlob(pTiff, TIFFTAG_PHOTOSHOP, exifBlock);
+    // TIFF readers turn the picture by the file's own tag, not the camera's.
+    if (bExifDirectory && metadata.nOrientation == 0 && exif.nOrientation >= 1 && exif.nOrientation <= 8)
+        TIFFSetField(pTiff, TIFFTAG_ORIENTATION, exif.nOrientation);
+    if (bExifDirectory && !PlaceExif(pFile, pTiff, metadata.exif, exif)) {
+        strError = "the EXIF data cannot be written";
+        return false;
+    }
+    if (!bExifDirectory && !metadata.exif.empty())
+        SetBlob(pTiff, TIFFTAG_PHOTOSHOP, ExifBlock(metadata.exif));
     std::vector<uint16_t> samples(layout.RowSamples());
     std::vector<uint8_t> narrow(layout.nBitDepth == 8 ? samples.size() : 0);
     for (int y = 0; y < layout.nHeight; ++y) {
