@@ -21,13 +21,15 @@ public:
     bool Read(uint32_t y, uint8_t* pRow, std::string& strError);
 
 private:
+    bool CheckTiles(std::string& strError);
+    bool ReadStrip(uint32_t y, std::string& strError);
     bool ReadTileRow(uint32_t y, std::string& strError);
 
     const pfTiffFile& m_Tiff;
     std::size_t m_nRowBytes;
-    uint32_t m_nTileWidth = 0;  // 0: strips
-    uint32_t m_nTileLength = 0;
-    uint32_t m_nBandTop = 0;    // the first image row m_Band holds
-    std::vector<uint8_t> m_Band; // a row of tiles, as image rows
+    uint32_t m_nBandRows = 0;    // rows of a strip or a row of tiles; 0: row by row
+    uint32_t m_nTileWidth = 0;   // 0: strips
+    uint32_t m_nBandTop = 0;     // the first image row m_Band holds
+    std::vector<uint8_t> m_Band; // a strip or a row of tiles, as image rows
     std::vector<uint8_t> m_Tile;
 };
