@@ -133,6 +133,10 @@ pfRecordOptions RecordOptions(const pfCommandLine& c, const pfDocumentFormat& fo
     options.bColorServices = !c.bOmitColorServices;
     options.bHandleProcs = !c.bOmitHandleProcs;
     options.pProfile = ProfileOf(c);
+    // The native plug-in has no dialog, so nothing reads its output back.
+#if !defined(_WIN32)
+    options.bWriteInPlace = true;
+#endif
     return options;
 }
 
@@ -288,7 +292,10 @@ pfFileResult RunFile(const pfCommandLine& c, const pfBatchFile& file, Session& s
     runner.ShowResults(IsTalkative(c));
     runner.UseProfile(ProfileOf(c));
     const int16_t nResult = RunSelectors(c, runner, session.window.GetHandle());
-    if (!SaveDocument(input, file.strOutput, file.strPlanePrefix, c.write, strError) ||
+    const bool bSave = !runner.IsDocumentSpoiled();
+    if (!bSave)
+        PrintErrorLine("corvhost: " + file.strInput + ": the run failed part way through the image; no output written");
+    if ((bSave && !SaveDocument(input, file.strOutput, file.strPlanePrefix, c.write, strError)) ||
         !scripting.SaveRecording(strError))
         return FailFile(strError);
     const bool bAllTaken = scripting.ReportUntaken(session.playback);

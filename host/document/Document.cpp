@@ -1,19 +1,5 @@
 #include "Document.h"
 
-#include <algorithm>
-
-uint16_t PngToHost16(uint16_t nPng)
-{
-    // 2 * png * 32768 is never an odd multiple of 65535, so no halves occur.
-    return uint16_t((uint32_t(nPng) * 2 * 32768 + 65535) / (2 * 65535));
-}
-
-uint16_t HostToPng16(uint16_t nHost)
-{
-    const uint32_t nClamped = std::min<uint32_t>(nHost, 32768);
-    return uint16_t((nClamped * 2 * 65535 + 32768) / (2 * 32768));
-}
-
 pfDocument::pfDocument(int nWidth, int nHeight, int nPlanes, int nDepth)
     : m_nWidth(nWidth), m_nHeight(nHeight), m_nPlanes(nPlanes), m_nDepth(nDepth),
       m_Samples(static_cast<std::size_t>(BytesFor(nWidth, nHeight, nPlanes, nDepth)))

@@ -17,8 +17,18 @@
 //   host = round(png * 32768 / 65535), png = round(host * 65535 / 32768).
 // Integer arithmetic only; every host value survives the trip to PNG and
 // back unchanged.
-uint16_t PngToHost16(uint16_t nPng);
-uint16_t HostToPng16(uint16_t nHost);
+// Inline: whole rows of a photograph pass through them.
+inline uint16_t PngToHost16(uint16_t nPng)
+{
+    // 2 * png * 32768 is never an odd multiple of 65535, so no halves occur.
+    return uint16_t((uint32_t(nPng) * 2 * 32768 + 65535) / (2 * 65535));
+}
+
+inline uint16_t HostToPng16(uint16_t nHost)
+{
+    const uint32_t nClamped = nHost < 32768 ? nHost : 32768;
+    return uint16_t((nClamped * 2 * 65535 + 32768) / (2 * 32768));
+}
 
 class pfDocument {
 public:
@@ -59,6 +69,10 @@ public:
     std::size_t GetPixelBytes() const { return std::size_t(m_nPlanes) * GetSampleBytes(); }
     uint8_t* Row(int y) { return m_Samples.Data() + std::size_t(y) * m_nWidth * GetPixelBytes(); }
     const uint8_t* Row(int y) const { return m_Samples.Data() + std::size_t(y) * m_nWidth * GetPixelBytes(); }
+
+    // Rows above y will not be read again: their memory may go back to the
+    // system (see pfLargeBuffer::Discard).
+    void DiscardRowsAbove(int y) { m_Samples.Discard(std::size_t(y) * m_nWidth * GetPixelBytes()); }
 
     bool operator==(const pfDocument& other) const;
     bool operator!=(const pfDocument& other) const { return !(*this == other); }

@@ -88,13 +88,18 @@ bool LoadDocument(const pfDocumentSource& source, pfLoadedDocument& loaded, std:
     return source.strMask.empty() || LoadMask(source.strMask, source.bByteMask, loaded, strError);
 }
 
-bool SaveDocument(const pfLoadedDocument& loaded, const std::string& strOutput, const std::string& strPlanePrefix,
+bool SaveDocument(pfLoadedDocument& loaded, const std::string& strOutput, const std::string& strPlanePrefix,
                   const pfWriteOptions& options, std::string& strError)
 {
     if (!strOutput.empty()) {
         const pfPngLayout layout = OutputLayout(loaded.document, loaded.format, loaded.nPngDepth, loaded.alpha);
+        // An encoder that keeps the whole image itself (JPEG's optimised
+        // Huffman tables) would otherwise hold it twice.
+        const bool bLastUse = strPlanePrefix.empty();
         const auto fillRow = [&](int y, uint16_t* pRow) {
             LoadPngRow(loaded.document, loaded.format, layout, loaded.alpha, y, pRow);
+            if (bLastUse)
+                loaded.document.DiscardRowsAbove(y);
         };
         if (!WriteImageRows(strOutput, layout, fillRow, loaded.metadata, options, strError))
             return false;

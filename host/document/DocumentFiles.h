@@ -37,5 +37,7 @@ bool LoadDocument(const pfDocumentSource& source, pfLoadedDocument& loaded, std:
 
 // The output file (if strOutput is given), in the format its name says, and
 // each plane as the grey PNG PREFIXi.png (if strPlanePrefix is given).
-bool SaveDocument(const pfLoadedDocument& loaded, const std::string& strOutput, const std::string& strPlanePrefix,
+// Without plane files the document's memory goes back to the system as the
+// output takes its rows: the document is not to be read afterwards.
+bool SaveDocument(pfLoadedDocument& loaded, const std::string& strOutput, const std::string& strPlanePrefix,
                   const pfWriteOptions& options, std::string& strError);

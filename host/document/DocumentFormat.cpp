@@ -2,6 +2,9 @@
 
 #include "framework/hostinterface/HostInterface.h"
 
+#include <algorithm>
+#include <cstring>
+
 namespace {
 
 uint16_t PngToHost(uint16_t nValue, int nPngDepth, int nHostDepth)
@@ -19,6 +22,45 @@ uint16_t HostToPng(uint16_t nValue, int nHostDepth, int nPngDepth)
     }
     const uint16_t nByte = nValue > 255 ? 255 : nValue;
     return nPngDepth == 16 ? uint16_t(nByte * 257) : nByte;
+}
+
+// The file's samples are the document's planes in the same order and
+// depth (every photograph in RGB or grey), so whole rows convert in one
+// plain loop.
+bool IsOneToOne(const pfDocumentFormat& format, const pfPngLayout& png)
+{
+    const bool bPngAlpha = png.nChannels == 2 || png.nChannels == 4;
+    return format.nDepth == png.nBitDepth && format.bTransparency == bPngAlpha &&
+           (format.nColorPlanes == 1 || format.nColorPlanes == 3) &&
+           png.nChannels == format.nColorPlanes + (bPngAlpha ? 1 : 0);
+}
+
+template <typename Convert> void StoreSamples(uint8_t* pTo, const uint16_t* pFrom, std::size_t nCount, int nDepth,
+                                              Convert convert)
+{
+    if (nDepth != 16) {
+        for (std::size_t i = 0; i < nCount; ++i)
+            pTo[i] = uint8_t(pFrom[i]);
+        return;
+    }
+    for (std::size_t i = 0; i < nCount; ++i) {
+        const uint16_t nValue = convert(pFrom[i]);
+        std::memcpy(pTo + 2 * i, &nValue, 2);
+    }
+}
+
+template <typename Convert> void LoadSamples(uint16_t* pTo, const uint8_t* pFrom, std::size_t nCount, int nDepth,
+                                             Convert convert)
+{
+    if (nDepth != 16) {
+        std::copy(pFrom, pFrom + nCount, pTo);
+        return;
+    }
+    for (std::size_t i = 0; i < nCount; ++i) {
+        uint16_t nValue = 0;
+        std::memcpy(&nValue, pFrom + 2 * i, 2);
+        pTo[i] = convert(nValue);
+    }
 }
 
 } // namespace
@@ -80,6 +122,10 @@ pfDocumentFormat DescribeDocument(const pfDocumentOptions& options, int nPngDept
 void StorePngRow(pfDocument& document, const pfDocumentFormat& format, const pfPngLayout& png, int y,
                  const uint16_t* pRow)
 {
+    if (IsOneToOne(format, png)) {
+        StoreSamples(document.Row(y), pRow, png.RowSamples(), format.nDepth, PngToHost16);
+        return;
+    }
     const bool bPngAlpha = png.nChannels == 2 || png.nChannels == 4;
     const int nColorChannels = bPngAlpha ? png.nChannels - 1 : png.nChannels;
     for (int x = 0; x < png.nWidth; ++x, pRow += png.nChannels) {
@@ -126,6 +172,10 @@ pfPngLayout OutputLayout(const pfDocument& document, const pfDocumentFormat& for
 void LoadPngRow(const pfDocument& document, const pfDocumentFormat& format, const pfPngLayout& png,
                 const pfPngImage& inputAlpha, int y, uint16_t* pRow)
 {
+    if (IsOneToOne(format, png)) {
+        LoadSamples(pRow, document.Row(y), png.RowSamples(), format.nDepth, HostToPng16);
+        return;
+    }
     const int nColorChannels = format.nColorPlanes >= 3 ? 3 : 1;
     const bool bInputAlpha = !format.bTransparency && png.nChannels > nColorChannels;
     for (int x = 0; x < png.nWidth; ++x, pRow += png.nChannels) {

@@ -1,5 +1,6 @@
 #include "LargeBuffer.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 #include <new>
@@ -70,6 +71,21 @@ void pfLargeBuffer::Reset(std::size_t nSize)
         m_nCapacity = nSize;
     }
     m_nSize = nSize;
+    m_nDiscarded = 0;
+}
+
+void pfLargeBuffer::Discard(std::size_t nBytes)
+{
+#if defined(__linux__)
+    // Only the blocks Allocate aligned to huge pages start on a page.
+    const std::size_t nEnd = std::min(nBytes, m_nSize) / kHugePage * kHugePage;
+    if (m_nCapacity < kHugePage || nEnd <= m_nDiscarded)
+        return;
+    madvise(Data() + m_nDiscarded, nEnd - m_nDiscarded, MADV_DONTNEED);
+    m_nDiscarded = nEnd;
+#else
+    (void)nBytes;
+#endif
 }
 
 bool pfLargeBuffer::operator==(const pfLargeBuffer& other) const

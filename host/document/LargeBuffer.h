@@ -23,6 +23,11 @@ public:
     // Size 0; the memory stays for the next Reset.
     void Clear() { m_nSize = 0; }
 
+    // The first nBytes will not be read again: their memory goes back to
+    // the system where it can (whole huge pages, Linux), and reads there
+    // give zeros or the old bytes.
+    void Discard(std::size_t nBytes);
+
     uint8_t* Data() { return m_pData.get(); }
     const uint8_t* Data() const { return m_pData.get(); }
     std::size_t Size() const { return m_nSize; }
@@ -37,4 +42,5 @@ private:
     std::unique_ptr<uint8_t, Release> m_pData;
     std::size_t m_nSize = 0;
     std::size_t m_nCapacity = 0;
+    std::size_t m_nDiscarded = 0;
 };

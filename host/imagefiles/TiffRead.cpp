@@ -1,7 +1,9 @@
+#include "ExifStructure.h"
 #include "FileAccess.h"
 #include "host/document/MemoryBudget.h"
 #include "Tiff.h"
 #include "TiffLib.h"
+#include "TiffRows.h"
 
 #include <algorithm>
 #include <cstring>
@@ -68,12 +70,44 @@ std::vector<uint8_t> ExifResource(const std::vector<uint8_t>& block)
     return {};
 }
 
-pfImageMetadata MetadataOf(TIFF* pTiff)
+// Our own files keep the camera's EXIF data whole ahead of the image, its
+// main directory at offset 8 (see TiffWrite.cpp); the EXIF directory of
+// any other file is copied out with its values.
+std::vector<uint8_t> ExifDirectoryData(TIFF* pTiff, std::FILE* pFile, uint64_t nFileSize)
+{
+    uint64_t nExifIfd = 0, nGpsIfd = 0;
+    if (TIFFGetField(pTiff, TIFFTAG_EXIFIFD, &nExifIfd) != 1 || nExifIfd == 0)
+        return {};
+    TIFFGetField(pTiff, TIFFTAG_GPSIFD, &nGpsIfd);
+    const pfFileBytes read = [&](uint64_t nAt, uint32_t nSize, std::vector<uint8_t>& bytes) {
+        if (nAt > nFileSize || nSize > nFileSize - nAt)
+            return false;
+        bytes.resize(nSize);
+        return SeekFile(pFile, nAt, SEEK_SET) && std::fread(bytes.data(), 1, nSize, pFile) == nSize;
+    };
+    const bool bBig = TIFFIsBigEndian(pTiff) != 0;
+    std::vector<uint8_t> whole;
+    pfExifLayout layout;
+    if (read(0, uint32_t(std::min<uint64_t>(nFileSize, kMaxExifBytes)), whole) && whole.size() >= 8) {
+        const uint8_t eight[2][4] = {{8, 0, 0, 0}, {0, 0, 0, 8}};
+        const bool bFileDirectoryAtEight = std::equal(eight[bBig], eight[bBig] + 4, &whole[4]);
+        std::copy(eight[bBig], eight[bBig] + 4, &whole[4]);
+        if (!bFileDirectoryAtEight && ReadExifLayout(whole, layout) && layout.nExifIfd == nExifIfd) {
+            whole.resize(layout.nEnd);
+            return whole;
+        }
+    }
+    return CopyExifDirectories(read, bBig, nExifIfd, nGpsIfd);
+}
+
+pfImageMetadata MetadataOf(TIFF* pTiff, std::FILE* pFile, uint64_t nFileSize)
 {
     pfImageMetadata metadata;
     metadata.icc = BlobField(pTiff, TIFFTAG_ICCPROFILE);
     metadata.xmp = BlobField(pTiff, TIFFTAG_XMLPACKET);
     metadata.exif = ExifResource(BlobField(pTiff, TIFFTAG_PHOTOSHOP));
+    if (metadata.exif.empty())
+        metadata.exif = ExifDirectoryData(pTiff, pFile, nFileSize);
     uint16_t nOrientation = 0;
     if (TIFFGetField(pTiff, TIFFTAG_ORIENTATION, &nOrientation) == 1)
         metadata.nOrientation = nOrientation;
@@ -108,8 +142,6 @@ std::string Unsupported(TIFF* pTiff, const TiffShape& shape)
     if (TIFFNumberOfDirectories(pTiff) > 1)
         return "the TIFF holds " + std::to_string(TIFFNumberOfDirectories(pTiff)) +
                " images (pages); only single-image TIFFs are read";
-    if (TIFFIsTiled(pTiff))
-        return "tiled TIFFs are not read";
     if (shape.nPhotometric == PHOTOMETRIC_SEPARATED)
         return "CMYK TIFFs are not read";
     if (shape.nPhotometric == PHOTOMETRIC_CIELAB || shape.nPhotometric == PHOTOMETRIC_ICCLAB ||
@@ -170,18 +202,17 @@ bool DeliverRows(const pfTiffFile& tiff, const pfPngLayout& layout, bool bInvert
 {
     TIFF* pTiff = tiff.Get();
     const std::size_t nRowBytes = layout.RowSamples() * (layout.nBitDepth / 8);
-    if (uint64_t(TIFFScanlineSize64(pTiff)) != nRowBytes) {
-        strError = "the TIFF's rows are not of the size its tags say";
+    pfTiffRows rows(tiff, nRowBytes);
+    if (!rows.Check(strError))
         return false;
-    }
     std::vector<uint8_t> bytes(nRowBytes);
     std::vector<uint16_t> samples(layout.RowSamples());
     const int nColor = layout.nChannels == 2 || layout.nChannels == 4 ? layout.nChannels - 1 : layout.nChannels;
     const uint16_t nMax = layout.nBitDepth == 16 ? 65535 : 255;
     const bool bPremultiplied = nColor < layout.nChannels && IsPremultiplied(pTiff);
     for (int y = 0; y < layout.nHeight; ++y) {
-        if (TIFFReadScanline(pTiff, bytes.data(), uint32_t(y), 0) != 1) {
-            strError = "damaged image data: " + tiff.Error("row " + std::to_string(y) + " cannot be read");
+        if (!rows.Read(uint32_t(y), bytes.data(), strError)) {
+            strError = "damaged image data: " + strError;
             return false;
         }
         if (layout.nBitDepth == 16)
@@ -211,7 +242,12 @@ bool Decode(std::FILE* pFile, uint64_t nFileSize, const pfPngLayoutSink& onLayou
     const TiffShape shape = ShapeOf(pTiff);
     if (!CheckShape(pTiff, shape, nFileSize, strError))
         return false;
-    metadata = MetadataOf(pTiff);
+    metadata = MetadataOf(pTiff, pFile, nFileSize);
+    uint64_t nExifIfd = 0;
+    if (metadata.exif.empty() && TIFFGetField(pTiff, TIFFTAG_EXIFIFD, &nExifIfd) == 1 && nExifIfd != 0) {
+        strError = "the TIFF's EXIF directory cannot be read";
+        return false;
+    }
     const pfPngLayout layout{int(shape.nWidth), int(shape.nHeight), shape.nSamples, shape.nBits};
     return onLayout(layout, strError) &&
            DeliverRows(tiff, layout, shape.nPhotometric == PHOTOMETRIC_MINISWHITE, onRow, strError);

@@ -3,6 +3,7 @@
 #include "host/record/RunClock.h"
 #include "host/text/Console.h"
 
+#include <optional>
 #include <utility>
 
 pfSelectorRunner::pfSelectorRunner(pfPluginLoader& loader, pfHostRecord& record, pfDocument& document)
@@ -70,12 +71,14 @@ int16_t pfSelectorRunner::RunFilter()
     if (const int16_t nResult = Call(filterSelectorPrepare))
         return EndRun(nResult);
 
-    const pfDocument original = m_Document;
+    std::optional<pfDocument> original;
+    if (!m_Record.WritesInPlace())
+        original = m_Document;
     m_Record.BeginFilterRun();
     MarkFilterStart();
     int16_t nResult = Call(filterSelectorStart);
     if (nResult != noErr) {
-        m_Document = original;
+        Revert(original);
         return EndRun(nResult);
     }
     for (int nCalls = 0; m_Record.HasRequest(); ++nCalls) {
@@ -93,10 +96,18 @@ int16_t pfSelectorRunner::RunFilter()
     }
     const int16_t nFinish = CallFinish();
     if (nResult != noErr)
-        m_Document = original;
-    else
-        m_Record.ClipToSelection(original);
+        Revert(original);
+    else if (original)
+        m_Record.ClipToSelection(*original);
     return EndRun(nResult != noErr ? nResult : nFinish);
+}
+
+void pfSelectorRunner::Revert(const std::optional<pfDocument>& original)
+{
+    if (original)
+        m_Document = *original;
+    else if (m_Record.HasWrittenDocument())
+        m_bDocumentSpoiled = true;
 }
 
 int16_t pfSelectorRunner::CallFinish()

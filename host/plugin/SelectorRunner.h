@@ -8,6 +8,7 @@
 #include "framework/hostinterface/HostInterface.h"
 
 #include <cstdint>
+#include <optional>
 
 // Continue calls a run allows before the host gives up on a plug-in that
 // never clears its rectangles.
@@ -25,9 +26,13 @@ public:
 
     // parameters, prepare, start, continue while data are requested, finish,
     // in the order and number the profile's host calls them.
-    // A failed start or continue leaves the document as it was before start.
-    // Returns the first non-zero result, or 0.
+    // A failed start or continue leaves the document as it was before start,
+    // or spoiled where the record wrote in place. Returns the first non-zero
+    // result, or 0.
     int16_t RunFilter();
+
+    // A failed run left part of its output in the document.
+    bool IsDocumentSpoiled() const { return m_bDocumentSpoiled; }
 
     // The real host whose call sequence the runs follow; null for ours.
     void UseProfile(const pfHostProfile* pProfile) { m_pProfile = pProfile; }
@@ -41,6 +46,7 @@ private:
     void Report(int16_t nSelector, int16_t nResult) const;
     void ReportRequest(int16_t nSelector) const;
 
+    void Revert(const std::optional<pfDocument>& original);
     int16_t CallFinish();
     int16_t EndRun(int16_t nResult);
 
@@ -52,4 +58,5 @@ private:
     intptr_t m_nData = 0;
     bool m_bShowRequests = false;
     bool m_bShowResults = true;
+    bool m_bDocumentSpoiled = false;
 };

@@ -137,6 +137,23 @@ OSErr FillBuffer(const pfDocument& source, const pfBufferRequest& request, pfLar
     return noErr;
 }
 
+bool CanShareRows(const pfDocument& document, const pfBufferRequest& input, const pfBufferRequest& output)
+{
+    const auto whole = [&](const pfBufferRequest& request) {
+        return request.nRate == 1 && request.nLoPlane == 0 && request.nHiPlane == document.GetPlanes() - 1 &&
+               !IsEmpty(request.rect) && !ReachesOutside(document, request);
+    };
+    const Rect& a = input.rect;
+    const Rect& b = output.rect;
+    return whole(input) && whole(output) && a.top == b.top && a.left == b.left && a.bottom == b.bottom &&
+           a.right == b.right;
+}
+
+uint8_t* SharedRowsAt(pfDocument& document, const Rect& rect)
+{
+    return document.Row(rect.top) + std::size_t(rect.left) * document.GetPixelBytes();
+}
+
 void CommitBuffer(pfDocument& target, const pfBufferRequest& request, const pfLargeBuffer& buffer,
                   int32_t nRowBytes)
 {

@@ -36,6 +36,14 @@ int SamplingStep(Fixed nRate);
 OSErr FillBuffer(const pfDocument& source, const pfBufferRequest& request, pfLargeBuffer& buffer,
                  int32_t& nRowBytes);
 
+// Whether a request's input and output can both be the document's own rows
+// (the plug-in reading and writing them in place): the same rectangle
+// inside the image, every plane, every pixel.
+bool CanShareRows(const pfDocument& document, const pfBufferRequest& input, const pfBufferRequest& output);
+
+// The document's sample at the rectangle's top left corner.
+uint8_t* SharedRowsAt(pfDocument& document, const Rect& rect);
+
 // Writes the in-image part of a buffer filled at rate 1 back.
 void CommitBuffer(pfDocument& target, const pfBufferRequest& request, const pfLargeBuffer& buffer,
                   int32_t nRowBytes);

@@ -73,7 +73,8 @@ pfHostRecord::pfHostRecord(pfDocument& document, const pfDocument* pMask, const 
                            pfHandleSuite& handles)
     : m_Document(document), m_pMask(pMask),
       m_nRecordBytes(options.pProfile ? options.pProfile->RecordBytes() : sizeof(FilterRecord)),
-      m_pRecord(AllocateRecord(m_nRecordBytes)), m_pPrevious(g_pCurrentRecord)
+      m_pRecord(AllocateRecord(m_nRecordBytes)), m_bWriteInPlace(options.bWriteInPlace),
+      m_pPrevious(g_pCurrentRecord)
 {
     FillRecord(options);
     if (options.bHandleProcs)
@@ -230,8 +231,10 @@ void pfHostRecord::EndSelector()
 
 void pfHostRecord::CommitOutput()
 {
-    if (m_PendingOutput.bActive)
+    if (m_PendingOutput.bActive) {
         CommitBuffer(m_Document, m_PendingOutput.request, m_OutBuffer, m_PendingOutput.nRowBytes);
+        m_bDocumentWritten = true;
+    }
     m_PendingOutput = Delivery();
 }
 
@@ -261,6 +264,11 @@ OSErr pfHostRecord::Deliver()
     const bool bOutput = !IsEmpty(output.rect);
     const bool bMask = m_pMask && record.haveMask && !IsEmpty(mask.rect);
 
+    // Once output was committed, input comes from the unfiltered copy.
+    if (WritesInPlace() && !m_pSource && CanShareRows(m_Document, input, output)) {
+        DeliverInPlace(output);
+        return noErr;
+    }
     int32_t nInRowBytes = 0, nOutRowBytes = 0, nMaskRowBytes = 0;
     if (bInput) {
         if (const OSErr nErr = FillBuffer(m_pSource ? *m_pSource : m_Document, input, m_InBuffer, nInRowBytes))
@@ -295,4 +303,15 @@ OSErr pfHostRecord::Deliver()
         record.maskRowBytes = nMaskRowBytes;
     }
     return noErr;
+}
+
+void pfHostRecord::DeliverInPlace(const pfBufferRequest& output)
+{
+    FilterRecord& record = *m_pRecord;
+    const int nSampleBytes = m_Document.GetSampleBytes();
+    record.inData = record.outData = SharedRowsAt(m_Document, output.rect);
+    record.inRowBytes = record.outRowBytes = int32_t(m_Document.GetPixelBytes() * m_Document.GetWidth());
+    record.inColumnBytes = record.outColumnBytes = int32_t(m_Document.GetPixelBytes());
+    record.inPlaneBytes = record.outPlaneBytes = nSampleBytes;
+    m_bDocumentWritten = true;
 }

@@ -32,6 +32,12 @@ struct pfRecordOptions {
     bool bColorServices = true;
     bool bHandleProcs = true;
     const pfHostProfile* pProfile = nullptr; // a real host's ways, or ours
+    // A request whose input and output cover the same pixels gets the
+    // document's own rows for both, so a run holds no copy of the image. Only
+    // for plug-ins that read each pixel before writing it and show no dialog:
+    // a preview written there would be read back as input. Without a
+    // selection, and a failed run cannot be undone.
+    bool bWriteInPlace = false;
 };
 
 // The record's memory ends exactly where the profile's host ends it, so a
@@ -70,7 +76,16 @@ public:
     void ClipToSelection(const pfDocument& original);
 
     // A new filter run reads the document as it is now.
-    void BeginFilterRun() { m_pSource.reset(); }
+    void BeginFilterRun()
+    {
+        m_pSource.reset();
+        m_bDocumentWritten = false;
+    }
+
+    // Runs keep no copy to undo a failure with: see pfRecordOptions.
+    bool WritesInPlace() const { return m_bWriteInPlace && !m_pMask; }
+    // Output of this run has reached the document.
+    bool HasWrittenDocument() const { return m_bDocumentWritten; }
 
     // A rectangle asks for data: hosts keep calling continue.
     bool HasRequest() const;
@@ -90,6 +105,7 @@ private:
     void CommitOutput();
     void ReleaseBuffers();
     OSErr Deliver();
+    void DeliverInPlace(const pfBufferRequest& output);
 
     pfDocument& m_Document;
     std::unique_ptr<pfDocument> m_pSource; // the unfiltered document, once output was committed
@@ -104,6 +120,8 @@ private:
     pfLargeBuffer m_OutBuffer;
     pfLargeBuffer m_MaskBuffer;
     Delivery m_PendingOutput;
+    bool m_bWriteInPlace;
+    bool m_bDocumentWritten = false;
     int m_nAdvanceStateCalls = 0;
     pfHostRecord* m_pPrevious = nullptr;
 };

@@ -141,6 +141,33 @@ TEST_F(HostAdvanceState, InputStaysTheUnfilteredImageAfterOutputWasCommitted)
     EXPECT_EQ(InByte(record, 0, 0), 0) << "the source is read, not the committed tile";
 }
 
+// Writing in place: whole-pixel requests of the same rectangle get the
+// document's rows; anything else is copied as ever.
+TEST_F(HostAdvanceState, InPlaceRecordsHandOutTheDocumentsRowsWhereInputAndOutputCoincide)
+{
+    pfDocument document = NumberedDocument(3);
+    pfRecordOptions options = RgbOptions();
+    options.bWriteInPlace = true;
+    pfHostRecord host(document, nullptr, options, handles);
+    FilterRecord& record = *host.GetRecord();
+    Request(record, Rect{1, 2, 3, 5}, 2);
+    ASSERT_EQ(record.advanceState(), noErr);
+    EXPECT_EQ(record.inData, document.Row(1) + 2 * 3);
+    EXPECT_EQ(record.outData, record.inData);
+    EXPECT_EQ(record.inRowBytes, 15);
+    EXPECT_EQ(record.outColumnBytes, 3);
+    static_cast<uint8_t*>(record.outData)[0] = 201;
+    EXPECT_EQ(document.Get(0, 2, 1), 201);
+    EXPECT_TRUE(host.HasWrittenDocument());
+
+    Request(record, Rect{0, 0, 4, 5}, 1); // not every plane
+    ASSERT_EQ(record.advanceState(), noErr);
+    EXPECT_NE(record.outData, record.inData);
+    Request(record, Rect{0, 0, 2, 2}, 2, 2); // sampled
+    ASSERT_EQ(record.advanceState(), noErr);
+    EXPECT_NE(record.outData, record.inData);
+}
+
 TEST_F(HostAdvanceState, EmptyRectanglesDeliverNothing)
 {
     pfDocument document = NumberedDocument(3);

@@ -104,6 +104,39 @@ std::vector<uint8_t> TurnedCameraExif()
     return {'I', 'I', 42, 0, 8, 0, 0, 0, 1, 0, 0x12, 0x01, 3, 0, 1, 0, 0, 0, 6, 0, 0, 0, 0, 0, 0, 0};
 }
 
+void AppendLittle(std::vector<uint8_t>& bytes, uint32_t nValue, int nBytes)
+{
+    for (int i = 0; i < nBytes; ++i)
+        bytes.push_back(uint8_t(nValue >> (8 * i)));
+}
+
+void AppendEntry(std::vector<uint8_t>& bytes, uint16_t nTag, uint16_t nType, uint32_t nCount, uint32_t nValue)
+{
+    AppendLittle(bytes, nTag, 2);
+    AppendLittle(bytes, nType, 2);
+    AppendLittle(bytes, nCount, 4);
+    AppendLittle(bytes, nValue, 4);
+}
+
+// A camera's: its make, orientation 6, and an EXIF directory with an
+// exposure of 1/250 s at ISO 100.
+std::vector<uint8_t> CameraExif()
+{
+    std::vector<uint8_t> exif = {'I', 'I', 42, 0, 8, 0, 0, 0, 3, 0};
+    AppendEntry(exif, 271, 2, 8, 50);
+    AppendEntry(exif, 274, 3, 1, 6);
+    AppendEntry(exif, 34665, 4, 1, 58);
+    AppendLittle(exif, 0, 4);
+    exif.insert(exif.end(), {'C', 'o', 'r', 'v', 'a', 'n', 'e', 0});
+    AppendLittle(exif, 2, 2);
+    AppendEntry(exif, EXIFTAG_EXPOSURETIME, 5, 1, 88);
+    AppendEntry(exif, EXIFTAG_ISOSPEEDRATINGS, 3, 1, 100);
+    AppendLittle(exif, 0, 4);
+    AppendLittle(exif, 1, 4);
+    AppendLittle(exif, 250, 4);
+    return exif;
+}
+
 pfImageMetadata PhotoMetadata()
 {
     pfImageMetadata metadata;
@@ -131,25 +164,30 @@ void WriteBytes(const std::string& strPath, const std::vector<uint8_t>& bytes)
         .write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
 }
 
+// EXIF data with an EXIF directory is kept by TIFF as a directory of the
+// file's own, without one in the image resources: both come back as they were.
 TEST_F(HostImageFiles, ProfileExifAndXmpTravelBetweenEveryPairOfFormats)
 {
-    const pfImageMetadata original = PhotoMetadata();
+    pfImageMetadata original = PhotoMetadata();
     for (const char* pFrom : {"png", "jpg", "tif"}) {
         for (const char* pTo : {"png", "jpg", "tif"}) {
-            SCOPED_TRACE(std::string(pFrom) + " -> " + pTo);
-            const std::string strFrom = Path(std::string("in.") + pFrom), strTo = Path(std::string("out.") + pTo);
-            std::string strError;
-            ASSERT_TRUE(Write(strFrom, Gradient(3, 8), original, strError)) << strError;
-            Image image;
-            pfImageMetadata carried;
-            ASSERT_TRUE(Read(strFrom, image, carried, strError)) << strError;
-            ASSERT_TRUE(Write(strTo, image, carried, strError)) << strError;
-            pfImageMetadata arrived;
-            ASSERT_TRUE(Read(strTo, image, arrived, strError)) << strError;
-            EXPECT_EQ(arrived.icc, original.icc);
-            EXPECT_EQ(arrived.exif, original.exif);
-            EXPECT_EQ(arrived.xmp, original.xmp);
-            EXPECT_EQ(image.layout.nWidth, 24); // the turned camera leaves the pixels unturned
+            for (const std::vector<uint8_t>& exif : {TurnedCameraExif(), CameraExif()}) {
+                SCOPED_TRACE(std::string(pFrom) + " -> " + pTo + ", " + std::to_string(exif.size()) + " bytes EXIF");
+                original.exif = exif;
+                const std::string strFrom = Path(std::string("in.") + pFrom), strTo = Path(std::string("out.") + pTo);
+                std::string strError;
+                ASSERT_TRUE(Write(strFrom, Gradient(3, 8), original, strError)) << strError;
+                Image image;
+                pfImageMetadata carried;
+                ASSERT_TRUE(Read(strFrom, image, carried, strError)) << strError;
+                ASSERT_TRUE(Write(strTo, image, carried, strError)) << strError;
+                pfImageMetadata arrived;
+                ASSERT_TRUE(Read(strTo, image, arrived, strError)) << strError;
+                EXPECT_EQ(arrived.icc, original.icc);
+                EXPECT_EQ(arrived.exif, original.exif);
+                EXPECT_EQ(arrived.xmp, original.xmp);
+                EXPECT_EQ(image.layout.nWidth, 24); // the turned camera leaves the pixels unturned
+            }
         }
     }
 }
@@ -172,6 +210,69 @@ TEST_F(HostImageFiles, TiffKeepsEveryLayoutAndItsOrientationTagExactly)
             EXPECT_EQ(readMetadata.nOrientation, 8);
         }
     }
+}
+
+float ExposureIn(TIFF* pTiff)
+{
+    toff_t nOffset = 0;
+    float fExposure = 0; // libtiff keeps EXIF rationals as floats
+    if (TIFFGetField(pTiff, TIFFTAG_EXIFIFD, &nOffset) == 1 && TIFFReadEXIFDirectory(pTiff, nOffset) == 1)
+        TIFFGetField(pTiff, EXIFTAG_EXPOSURETIME, &fExposure);
+    return fExposure;
+}
+
+float ExposureInFile(const std::string& strPath)
+{
+    TIFF* pTiff = TIFFOpen(strPath.c_str(), "r");
+    const float fExposure = pTiff ? ExposureIn(pTiff) : 0;
+    if (pTiff)
+        TIFFClose(pTiff);
+    return fExposure;
+}
+
+// One by libtiff, its EXIF directory after the image as most writers put it.
+void WriteTiffWithExif(const std::string& strPath, double fExposure)
+{
+    TIFF* pTiff = TIFFOpen(strPath.c_str(), "w");
+    const uint8_t row[4] = {};
+    TIFFSetField(pTiff, TIFFTAG_IMAGEWIDTH, 4u);
+    TIFFSetField(pTiff, TIFFTAG_IMAGELENGTH, 1u);
+    TIFFSetField(pTiff, TIFFTAG_BITSPERSAMPLE, 8);
+    TIFFSetField(pTiff, TIFFTAG_SAMPLESPERPIXEL, 1);
+    TIFFSetField(pTiff, TIFFTAG_PHOTOMETRIC, PHOTOMETRIC_MINISBLACK);
+    TIFFSetField(pTiff, TIFFTAG_EXIFIFD, uint64_t(0));
+    TIFFWriteScanline(pTiff, const_cast<uint8_t*>(row), 0, 0);
+    TIFFWriteDirectory(pTiff);
+    uint64_t nExif = 0;
+    TIFFCreateEXIFDirectory(pTiff);
+    TIFFSetField(pTiff, EXIFTAG_EXPOSURETIME, fExposure);
+    TIFFWriteCustomDirectory(pTiff, &nExif);
+    TIFFSetDirectory(pTiff, 0);
+    TIFFSetField(pTiff, TIFFTAG_EXIFIFD, nExif);
+    TIFFRewriteDirectory(pTiff);
+    TIFFClose(pTiff);
+}
+
+// Readers of photographs find the camera's exposure where TIFF keeps it,
+// in our files and we in theirs; the camera's orientation becomes the
+// file's own.
+TEST_F(HostImageFiles, TiffKeepsExifInARealExifDirectory)
+{
+    pfImageMetadata camera;
+    camera.exif = CameraExif();
+    std::string strError;
+    ASSERT_TRUE(Write(Path("ours.tif"), Gradient(3, 8), camera, strError)) << strError;
+    EXPECT_FLOAT_EQ(ExposureInFile(Path("ours.tif")), 1.0f / 250);
+    Image image;
+    pfImageMetadata read;
+    ASSERT_TRUE(Read(Path("ours.tif"), image, read, strError)) << strError;
+    EXPECT_EQ(read.nOrientation, 6);
+
+    WriteTiffWithExif(Path("theirs.tif"), 1.0 / 60);
+    ASSERT_TRUE(Read(Path("theirs.tif"), image, read, strError)) << strError;
+    ASSERT_FALSE(read.exif.empty());
+    ASSERT_TRUE(Write(Path("again.tif"), image, read, strError)) << strError;
+    EXPECT_FLOAT_EQ(ExposureInFile(Path("again.tif")), 1.0f / 60);
 }
 
 // A grey output of a colour photograph leaves its colour profile out, so
@@ -314,6 +415,51 @@ TEST_F(HostImageFiles, DamagedHostileAndMultiPageTiffsAreRefusedWithAReason)
     ExpectRefused(Path("astray.tif"), "damaged image data");
     WriteTwoPages(Path("pages.tif"));
     ExpectRefused(Path("pages.tif"), "holds 2 images (pages)");
+    WriteTiffWithExif(Path("exif.tif"), 1.0 / 60);
+    std::vector<uint8_t> exifAstray = FileBytes(Path("exif.tif"));
+    exifAstray[TagValueAt(exifAstray, TIFFTAG_EXIFIFD) + 3] = 0x40;
+    WriteBytes(Path("exif-astray.tif"), exifAstray);
+    ExpectRefused(Path("exif-astray.tif"), "EXIF directory cannot be read");
+}
+
+// Tiles of nTile x 16 pixels, those at the right and bottom edges padded.
+void WriteTiled(const std::string& strPath, const Image& image, uint32_t nTileWidth)
+{
+    TIFF* pTiff = TIFFOpen(strPath.c_str(), "w");
+    const pfPngLayout& layout = image.layout;
+    TIFFSetField(pTiff, TIFFTAG_IMAGEWIDTH, uint32_t(layout.nWidth));
+    TIFFSetField(pTiff, TIFFTAG_IMAGELENGTH, uint32_t(layout.nHeight));
+    TIFFSetField(pTiff, TIFFTAG_BITSPERSAMPLE, 8);
+    TIFFSetField(pTiff, TIFFTAG_SAMPLESPERPIXEL, layout.nChannels);
+    TIFFSetField(pTiff, TIFFTAG_PHOTOMETRIC, PHOTOMETRIC_RGB);
+    TIFFSetField(pTiff, TIFFTAG_COMPRESSION, COMPRESSION_ADOBE_DEFLATE);
+    TIFFSetField(pTiff, TIFFTAG_TILEWIDTH, nTileWidth);
+    TIFFSetField(pTiff, TIFFTAG_TILELENGTH, 16u);
+    std::vector<uint8_t> tile(std::size_t(nTileWidth) * 16 * layout.nChannels);
+    for (uint32_t y = 0; y < uint32_t(layout.nHeight); y += 16)
+        for (uint32_t x = 0; x < uint32_t(layout.nWidth); x += nTileWidth) {
+            std::fill(tile.begin(), tile.end(), 0);
+            for (uint32_t ty = 0; ty < 16 && y + ty < uint32_t(layout.nHeight); ++ty)
+                for (uint32_t tx = 0; tx < nTileWidth && x + tx < uint32_t(layout.nWidth); ++tx)
+                    for (int c = 0; c < layout.nChannels; ++c)
+                        tile[(ty * nTileWidth + tx) * layout.nChannels + c] =
+                            uint8_t(image.samples[((y + ty) * layout.nWidth + x + tx) * layout.nChannels + c]);
+            TIFFWriteTile(pTiff, tile.data(), x, y, 0, 0);
+        }
+    TIFFClose(pTiff);
+}
+
+TEST_F(HostImageFiles, TiledTiffsReadLikeStripsButNotWithTilesFarWiderThanTheImage)
+{
+    const Image written = Gradient(3, 8); // 24 x 16: two tiles across, one padded
+    WriteTiled(Path("tiled.tif"), written, 16);
+    Image read;
+    pfImageMetadata metadata;
+    std::string strError;
+    ASSERT_TRUE(Read(Path("tiled.tif"), read, metadata, strError)) << strError;
+    EXPECT_EQ(read.samples, written.samples);
+    WriteTiled(Path("wide.tif"), written, 4096);
+    ExpectRefused(Path("wide.tif"), "tiles of 4096 x 16 pixels");
 }
 
 } // namespace
