@@ -28,6 +28,22 @@ inline int32_t TeamSizeFor(const pfRenderSnapshot& snapshot, int64_t nPixels)
     return int32_t(std::max<int64_t>(1, std::min<int64_t>(snapshot.nThreads, nPixels / nPixelsPerThread)));
 }
 
+// The part of a W x H output the pixel pass covers: the snapshot's window
+// where it overlaps the output, else all of it.
+struct pfPassWindow {
+    int32_t x = 0, y = 0, nWidth = 0, nHeight = 0;
+};
+
+inline pfPassWindow PassWindow(const pfRenderSnapshot& snapshot, int32_t nWidth, int32_t nHeight)
+{
+    const Rect& w = snapshot.window;
+    const int32_t x0 = std::max<int32_t>(w.left, 0), y0 = std::max<int32_t>(w.top, 0);
+    const int32_t x1 = std::min<int32_t>(w.right, nWidth), y1 = std::min<int32_t>(w.bottom, nHeight);
+    if (x1 <= x0 || y1 <= y0)
+        return {0, 0, nWidth, nHeight};
+    return {x0, y0, x1 - x0, y1 - y0};
+}
+
 // The whole render of one format: synthesis into a field of the output's
 // size, gamma table, pixel pass. The table and the team's threads live for
 // this call; a preview's field stays for the next preview, and when only
@@ -59,9 +75,15 @@ int16_t Render(const pfRenderSnapshot& snapshot, PixelView in, PixelView out, Pi
             const pfRenderFloats pGammaTable = MakeGammaTable(snapshot.fGammaCorrection);
             if (!pGammaTable)
                 nResult = memFullErr;
-            else
-                nResult = BlendFieldIntoImage<Sample, N, bAlpha>(snapshot, field, pGammaTable.get(), in, out,
-                                                                 mask, pFilterRecord, &team);
+            else {
+                // A preview shows part of a large output: the dots fall
+                // anywhere, but only the shown pixels are blended.
+                const pfPassWindow w = PassWindow(snapshot, nWidth, nHeight);
+                nResult = BlendFieldIntoImage<Sample, N, bAlpha>(
+                    snapshot, WindowOf(field, w.x, w.y, w.nWidth, w.nHeight), pGammaTable.get(),
+                    WindowOf(in, w.x, w.y, w.nWidth, w.nHeight), WindowOf(out, w.x, w.y, w.nWidth, w.nHeight),
+                    WindowOf(mask, w.x, w.y, w.nWidth, w.nHeight), pFilterRecord, &team);
+            }
         }
     }
     PF_TRACE_EXIT("Render( return(" << nResult << ") )");

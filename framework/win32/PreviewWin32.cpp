@@ -229,6 +229,9 @@ void pfPreviewWin32::RenderStep()
         g_bPreviewDirty = false;
         m_bValuesChanged = false;
         m_pFilter->SetRenderPass(m_nRenderPass);
+        // A small pan stays within what is rendered; a larger one asks for
+        // a render when it is painted.
+        m_pFilter->SetRenderWindow(VisibleWindow(kPanMargin));
         const int16_t nResult = m_pFilter->Render(m_pFilter->GetRenderRecord());
         if (nResult == userCanceledErr) {
             // Overtaken by a change after the patience ran out: go coarser.
