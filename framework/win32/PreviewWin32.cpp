@@ -100,18 +100,8 @@ bool pfPreviewWin32::Show(pfFilter* pFilter, FilterRecord* pFilterRecord, std::v
         SetKeyboardDialog(m_hInterface);
         PlacePreview();
         FitScaleFactor();
-        for (pfParameterUI* pBinding : bindings) {
-            if (auto* pWin32 = dynamic_cast<pfParameterUIWin32*>(pBinding))
-                pWin32->SetWindow(m_hInterface);
-            pBinding->Init();
-        }
-        UpdateSettingsList();
-        PF_TRACE(PF_TRACE_INFO, "Updated Settings List");
-        UpdateUndoButtons();
-        PF_TRACE(PF_TRACE_INFO, "Updated Undo Buttons");
-        ShowWindow(m_hInterface, SW_SHOWNORMAL);
-        // In the state it was placed in (a maximised one stays so), and the
-        // keyboard stays with the interface.
+        // In the state it was placed in (a maximised one stays so), without
+        // taking the keyboard from the interface.
         ShowWindow(m_hPreview, SW_SHOWNA);
         g_bPreviewDirty = true;
         SetPending(true);
@@ -119,6 +109,11 @@ bool pfPreviewWin32::Show(pfFilter* pFilter, FilterRecord* pFilterRecord, std::v
         {
             const pfHostWindowDisabled hostDisabled(HostWindow(m_pFilterRecord));
             try {
+                // The first picture comes before the interface's controls are
+                // filled in, shown and painted: under Wine that takes longer
+                // than the render.
+                RenderStep();
+                ShowInterface();
                 RunMessageLoop(bAccepted);
             } catch (const std::bad_alloc&) {
                 PF_TRACE_ERROR_LINE("Out of memory");
@@ -170,6 +165,20 @@ bool pfPreviewWin32::CreateWindows()
         return false;
     }
     return true;
+}
+
+void pfPreviewWin32::ShowInterface()
+{
+    for (pfParameterUI* pBinding : *m_pBindings) {
+        if (auto* pWin32 = dynamic_cast<pfParameterUIWin32*>(pBinding))
+            pWin32->SetWindow(m_hInterface);
+        pBinding->Init();
+    }
+    UpdateSettingsList();
+    PF_TRACE(PF_TRACE_INFO, "Updated Settings List");
+    UpdateUndoButtons();
+    PF_TRACE(PF_TRACE_INFO, "Updated Undo Buttons");
+    ShowWindow(m_hInterface, SW_SHOWNORMAL);
 }
 
 void pfPreviewWin32::DestroyWindows()

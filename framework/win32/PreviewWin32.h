@@ -60,6 +60,7 @@ private:
 
     // Show's steps.
     bool CreateWindows();
+    void ShowInterface();
     void DestroyWindows();
     void RunMessageLoop(bool& bAccepted);
     void RenderStep();
