@@ -66,6 +66,12 @@ int16_t Render(const pfRenderSnapshot& snapshot, PixelView in, PixelView out, Pi
     } else {
         pfWorkerTeam team(TeamSizeFor(snapshot, int64_t(nWidth) * nHeight));
         const FieldView field = MakeFieldView(pField.get(), nWidth, nHeight);
+        // A preview's field is cleared row by row by the team before any
+        // dot lands: a kept one holds an earlier synthesis, and under Wine
+        // a fresh one's pages first touched in the dots' scattered order
+        // cost five times as much (a 2000 x 1500 zoom step: 286 -> 53 ms).
+        if (!bFilled && snapshot.bPreview)
+            ClearField(field, &team);
         if (!bFilled) {
             nResult = PlaceDots(field, settings, pFilterRecord, &team);
             if (nResult == noErr)
