@@ -109,10 +109,7 @@ bool pfPreviewWin32::Show(pfFilter* pFilter, FilterRecord* pFilterRecord, std::v
         {
             const pfHostWindowDisabled hostDisabled(HostWindow(m_pFilterRecord));
             try {
-                // The first picture comes before the interface's controls are
-                // filled in, shown and painted: under Wine that takes longer
-                // than the render.
-                RenderStep();
+                FirstPicture();
                 ShowInterface();
                 RunMessageLoop(bAccepted);
             } catch (const std::bad_alloc&) {
@@ -261,6 +258,25 @@ void pfPreviewWin32::RenderStep()
         AssignScaleFactor(m_nRequestedScaleFactor);
     }
     SetPending(g_bPreviewDirty || m_nRenderPass != 0 || m_nRequestedScaleFactor != m_nScaleFactor);
+}
+
+// The first picture comes before the interface's controls are filled in,
+// shown and painted, which under Wine takes longer than a render. A render
+// that runs past the patience gives way, so that the interface is not held
+// back: the message loop renders it again with the interface up.
+void pfPreviewWin32::FirstPicture()
+{
+    g_nRenderStartTick = std::max<DWORD>(GetTickCount(), 1);
+    g_bPreviewDirty = true;
+    m_bValuesChanged = false;
+    m_pFilter->SetRenderPass(m_nRenderPass);
+    m_pFilter->SetRenderWindow(VisibleWindow(kPanMargin));
+    if (m_pFilter->Render(m_pFilter->GetRenderRecord()) != noErr)
+        return;
+    g_bPreviewDirty = false;
+    DrawToPreview();
+    UpdateWindow(m_hPreview);
+    SetPending(false);
 }
 
 void pfPreviewWin32::SetPending(bool bPending)

@@ -64,6 +64,7 @@ private:
     void DestroyWindows();
     void RunMessageLoop(bool& bAccepted);
     void RenderStep();
+    void FirstPicture();
     void RequestScaleFactor(int nFactor);
     void SetPending(bool bPending);
 
