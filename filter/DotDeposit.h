@@ -168,7 +168,7 @@ inline void AddAntialiasedDots(const FieldView& field, const double* px, const d
             const float* p = field.Row(iy) + ix;
             const float* pNowhere = reinterpret_cast<const float*>(&dot);
             PrefetchForWrite(nRows & 1 ? p : pNowhere);
-            PrefetchForWrite(nRows & 2 ? p + field.nWidth : pNowhere);
+            PrefetchForWrite(nRows & 2 ? p + field.nStride : pNowhere);
             nKept += nRows != 0;
         }
         for (uint32_t k = 0; k < nKept; ++k) {

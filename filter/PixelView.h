@@ -40,8 +40,11 @@ struct FieldView {
     int32_t nRowBytes = 0;
     bool bValid = false;
     float* pBase = nullptr;
+    // Floats from one row to the next: the width, or more for a window on
+    // a wider field.
+    int32_t nStride = 0;
 
-    float* Row(int32_t y) const { return pBase + std::ptrdiff_t(y) * nWidth; }
+    float* Row(int32_t y) const { return pBase + std::ptrdiff_t(y) * nStride; }
 };
 
 inline FieldView MakeFieldView(float* pField, int32_t nWidth, int32_t nHeight)
@@ -53,5 +56,29 @@ inline FieldView MakeFieldView(float* pField, int32_t nWidth, int32_t nHeight)
     view.nHeight = nHeight;
     view.nRowBytes = nWidth * int32_t(sizeof(float));
     view.bValid = pField != nullptr;
+    view.nStride = nWidth;
     return view;
+}
+
+// The nWidth x nHeight part of a view whose top left pixel is (x, y); the
+// caller keeps it inside. An invalid view stays invalid.
+inline PixelView WindowOf(const PixelView& view, int32_t x, int32_t y, int32_t nWidth, int32_t nHeight)
+{
+    PixelView window = view;
+    if (view.bValid)
+        window.pBase = view.Row(y) + std::ptrdiff_t(x) * view.nColumnStride;
+    window.pCursor = window.pBase;
+    window.nWidth = nWidth;
+    window.nHeight = nHeight;
+    return window;
+}
+
+inline FieldView WindowOf(const FieldView& view, int32_t x, int32_t y, int32_t nWidth, int32_t nHeight)
+{
+    FieldView window = view;
+    window.pBase = view.Row(y) + x;
+    window.pCursor = window.pBase;
+    window.nWidth = nWidth;
+    window.nHeight = nHeight;
+    return window;
 }

@@ -32,5 +32,7 @@ pfRenderSnapshot TakeRenderSnapshot(const pfFilterCorvane& filter)
     snapshot.nRenderPass = filter.GetRenderPass();
     snapshot.nThreads = RenderThreadCount();
     snapshot.bPreview = g_nRenderStartTick != 0;
+    if (snapshot.bPreview)
+        snapshot.window = filter.GetRenderWindow();
     return snapshot;
 }

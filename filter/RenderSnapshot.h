@@ -3,6 +3,8 @@
 // The member defaults are the filter's parameter defaults.
 #pragma once
 
+#include "framework/hostinterface/HostInterface.h"
+
 #include <cstdint>
 
 class pfFilterCorvane;
@@ -28,6 +30,9 @@ struct pfRenderSnapshot {
     // A render for the dialog's preview: the artist waits on it, and the
     // next one follows with the same size.
     bool bPreview = false;
+    // A preview's pixel pass covers only this part of the output (relative
+    // to its top left) when it is not empty; the synthesis covers it all.
+    Rect window{};
 };
 
 pfRenderSnapshot TakeRenderSnapshot(const pfFilterCorvane& filter);

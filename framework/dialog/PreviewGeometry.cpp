@@ -60,6 +60,20 @@ int ClampScroll(const pfPreviewAxis& axis)
     return std::max(nScroll, 0);
 }
 
+pfRenderSpan VisibleSpan(const pfPreviewAxis& axis, bool bScrollFromEnd, int nMargin)
+{
+    const int nScroll = ClampScroll(axis);
+    // One more than the frame covers: a fractional scale rounds the painted
+    // source rectangle up.
+    const double fShown = double(axis.nFrame) * axis.fScale + 1.0;
+    const int nShown = fShown < axis.nImage ? int(fShown) : axis.nImage;
+    int nFirst = bScrollFromEnd ? axis.nImage - nScroll - nShown : nScroll;
+    int nEnd = nFirst + nShown;
+    nFirst = std::max(nFirst - nMargin, 0);
+    nEnd = std::min(nEnd + nMargin, axis.nImage);
+    return {nFirst, std::max(nEnd, nFirst)};
+}
+
 pfPictureSpan PictureSpan(int nFrameStart, const pfPreviewAxis& axis)
 {
     pfPictureSpan span;

@@ -48,6 +48,17 @@ int ScrollToCentre(int nPoint, int nOldImage, int nNewImage, double fScale, int 
 // then at least 0.
 int ClampScroll(const pfPreviewAxis& axis);
 
+// The rendered pixels [nFirst, nEnd) a preview render must produce along one
+// axis: those the frame shows at the clamped scroll position, nMargin more on
+// each side for small pans, within the image. Counted from the image's start;
+// with bScrollFromEnd the scroll position counts from its end (vertically, as
+// a bottom-up bitmap does).
+struct pfRenderSpan {
+    int nFirst = 0;
+    int nEnd = 0;
+};
+pfRenderSpan VisibleSpan(const pfPreviewAxis& axis, bool bScrollFromEnd, int nMargin);
+
 // Where the picture goes in the frame along one axis: a smaller picture is
 // centred, a larger one fills the frame.
 struct pfPictureSpan {

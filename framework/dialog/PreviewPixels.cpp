@@ -112,7 +112,7 @@ bool AllocatePreviewBitmap(pfPreviewBitmap& bitmap, int nWidth, int nHeight)
     return true;
 }
 
-pfPreviewConversion ConvertOutputToPreview(const FilterRecord& record, pfPreviewBitmap& bitmap)
+pfPreviewConversion ConvertOutputToPreview(const FilterRecord& record, pfPreviewBitmap& bitmap, const Rect& window)
 {
     PixelLayout layout = LayoutOf(record);
     const int nLimit = ColorLimit(record.imageMode);
@@ -131,16 +131,21 @@ pfPreviewConversion ConvertOutputToPreview(const FilterRecord& record, pfPreview
         return pfPreviewConversion::Done;
     const int nRows = std::min(nHeight, bitmap.nHeight);
     const int nColumns = std::min(nWidth, bitmap.nStride);
+    const bool bWindow = window.right > window.left && window.bottom > window.top;
+    const int x0 = bWindow ? std::clamp<int>(window.left, 0, nColumns) : 0;
+    const int x1 = bWindow ? std::clamp<int>(window.right, x0, nColumns) : nColumns;
+    const int y0 = bWindow ? std::clamp<int>(window.top, 0, nRows) : 0;
+    const int y1 = bWindow ? std::clamp<int>(window.bottom, y0, nRows) : nRows;
 
     const bool bPlain = !bDeep && layout.nAlphaIndex < 0;
-    for (int y = 0; y < nRows; ++y) {
+    for (int y = y0; y < y1; ++y) {
         const uint8_t* pRow = pData + int64_t(y) * record.outRowBytes;
-        uint8_t* pOut = bitmap.bits.data() + std::size_t(nRows - 1 - y) * bitmap.nStride * 3;
+        uint8_t* pOut = bitmap.bits.data() + (std::size_t(nRows - 1 - y) * bitmap.nStride + std::size_t(x0)) * 3;
         if (bPlain) {
-            ConvertPlainRow(pRow, pOut, nColumns, layout);
+            ConvertPlainRow(pRow + int64_t(x0) * layout.nPlanes, pOut, x1 - x0, layout);
             continue;
         }
-        for (int x = 0; x < nColumns; ++x, pOut += 3) {
+        for (int x = x0; x < x1; ++x, pOut += 3) {
             const int nBase = x * layout.nPlanes;
             int rgb[3];
             if (layout.nColors == 1) {

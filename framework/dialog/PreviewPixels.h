@@ -35,5 +35,8 @@ enum class pfPreviewConversion { Done, InvalidMode };
 
 // Reads the record's output data over its output rectangle. The host's
 // record is not trusted: a missing buffer or rows too short for their
-// pixels leave the bitmap as it was.
-pfPreviewConversion ConvertOutputToPreview(const FilterRecord& record, pfPreviewBitmap& bitmap);
+// pixels leave the bitmap as it was. A window (relative to the output
+// rectangle's top left) limits the conversion to what the preview rendered;
+// an empty one converts everything.
+pfPreviewConversion ConvertOutputToPreview(const FilterRecord& record, pfPreviewBitmap& bitmap,
+                                           const Rect& window = Rect{});

@@ -43,6 +43,10 @@ public:
 
     int32_t GetRenderPass() const { return m_nRenderPass; }
     void SetRenderPass(int32_t nRenderPass) { m_nRenderPass = nRenderPass; }
+    // The part of the output a preview render must produce, relative to the
+    // output rectangle's top left: what the preview shows. Empty: all of it.
+    const Rect& GetRenderWindow() const { return m_RenderWindow; }
+    void SetRenderWindow(const Rect& window) { m_RenderWindow = window; }
 
     pfParameters& GetParameters() { return m_Parameters; }
     pfUndoStack& GetUndoStack() { return m_UndoStack; }
@@ -68,6 +72,7 @@ protected:
     std::vector<pfParameterUI*> m_lstBindings;
     pfUndoStack m_UndoStack;
     int32_t m_nRenderPass = 0;
+    Rect m_RenderWindow{};
     FilterRecord* m_pFilterRecord = nullptr;
     pfReducedRequest m_Reduced;
     bool m_bErrorReported = false;

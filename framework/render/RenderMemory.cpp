@@ -59,8 +59,6 @@ pfRenderFloats AllocateFieldFloats(uint64_t nCount, bool bPreview, const pfField
         float* p = std::exchange(g_KeptField.p, nullptr);
         bFilled = SameContents(g_KeptField.contents, contents);
         g_KeptField.contents.clear();
-        if (!bFilled)
-            std::memset(p, 0, std::size_t(nCount) * sizeof(float));
         // Given out, the field holds nothing reusable until its synthesis
         // has run to the end.
         pfRenderFloats pField(p, pfFreeMemory{nCapacity, {}});

@@ -32,8 +32,8 @@ pfRenderFloats AllocateRenderFloats(uint64_t nCount);
 // fits in it: taking fresh pages from the system costs a quarter of a
 // preview render in page faults. When it already holds that synthesis it
 // comes back as it is and bFilled is set (a change of gamma, colour or blend
-// mode places no dot again); otherwise it comes back cleared. Any other
-// request gives the kept field back first.
+// mode places no dot again); otherwise it comes back as it is, for the
+// preview to clear. Any other request gives the kept field back first.
 pfRenderFloats AllocateFieldFloats(uint64_t nCount, bool bPreview, const pfFieldContents& contents, bool& bFilled);
 
 // The field now holds the whole synthesis that contents describes.

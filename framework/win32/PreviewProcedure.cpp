@@ -9,6 +9,7 @@
 #include "framework/controls/ParameterUIWin32.h"
 #include "framework/dialog/PreviewGeometry.h"
 #include "framework/dialog/Settings.h"
+#include "framework/render/RenderInterrupt.h"
 #include "framework/trace/Trace.h"
 #include "DpiChange.h"
 #include "WorkArea.h"
@@ -24,6 +25,15 @@ namespace {
 
 constexpr COLORREF kMarginColor = 0xBBBBBB;
 constexpr int kMinimumSize = 100;
+
+// Whether the rendered part holds everything shown (nothing shown is held).
+bool Covers(const Rect& rendered, const Rect& shown)
+{
+    if (shown.right <= shown.left || shown.bottom <= shown.top)
+        return true;
+    return rendered.left <= shown.left && rendered.top <= shown.top && rendered.right >= shown.right &&
+           rendered.bottom >= shown.bottom;
+}
 
 struct BrushDeleter {
     void operator()(HBRUSH hBrush) const { DeleteObject(hBrush); }
@@ -129,6 +139,11 @@ void pfPreviewWin32::PaintPreview(HDC hDC)
     const pfPictureSpan across = PictureSpan(frame.left, xAxis);
     const pfPictureSpan down = PictureSpan(frame.top, yAxis);
     SetBrushOrgEx(hDC, across.nStart - m_nScrollX, down.nStart - m_nScrollY, nullptr);
+    if (m_bBitsValid && !Covers(m_RenderedWindow, VisibleWindow(0))) {
+        // Panned or zoomed beyond what the last render filled.
+        g_bPreviewDirty = true;
+        SetPending(true);
+    }
 
     // A freed or never filled buffer is not drawn.
     if (m_bBitsValid && !m_pBits.IsEmpty()) {

@@ -94,18 +94,31 @@ void pfPreviewWin32::AssignScaleFactor(int nFactor)
     PF_TRACE_EXIT("pfPreviewWin32::AssignScaleFactor( return(" << 0 << ") )");
 }
 
+Rect pfPreviewWin32::VisibleWindow(int nMargin) const
+{
+    const RECT frame = GetFrame();
+    const pfRenderSpan across =
+        VisibleSpan({frame.right - frame.left, m_nImageWidth, m_fDisplayScale, m_nScrollX}, false, nMargin);
+    const pfRenderSpan down =
+        VisibleSpan({frame.bottom - frame.top, m_nImageHeight, m_fDisplayScale, m_nScrollY}, true, nMargin);
+    return Rect{int16_t(down.nFirst), int16_t(across.nFirst), int16_t(down.nEnd), int16_t(across.nEnd)};
+}
+
 void pfPreviewWin32::DrawToPreview()
 {
     PF_TRACE_ENTER("pfPreviewWin32::DrawToPreview()");
     // Without a buffer (a failed set-up or allocation) there is nothing to
     // draw into.
     if (!m_pBits.IsEmpty()) {
-        if (ConvertOutputToPreview(*m_pFilter->GetRenderRecord(), m_pBits) == pfPreviewConversion::InvalidMode) {
+        const Rect window = m_pFilter->GetRenderWindow();
+        if (ConvertOutputToPreview(*m_pFilter->GetRenderRecord(), m_pBits, window) ==
+            pfPreviewConversion::InvalidMode) {
             PF_TRACE_ERROR_LINE("Invalid imageMode");
             PF_TRACE_EXIT("pfPreviewWin32::DrawToPreview()");
             return;
         }
         m_bBitsValid = true;
+        m_RenderedWindow = window;
         InvalidatePreview();
     }
     PF_TRACE_EXIT("pfPreviewWin32::DrawToPreview()");

@@ -100,18 +100,8 @@ bool pfPreviewWin32::Show(pfFilter* pFilter, FilterRecord* pFilterRecord, std::v
         SetKeyboardDialog(m_hInterface);
         PlacePreview();
         FitScaleFactor();
-        for (pfParameterUI* pBinding : bindings) {
-            if (auto* pWin32 = dynamic_cast<pfParameterUIWin32*>(pBinding))
-                pWin32->SetWindow(m_hInterface);
-            pBinding->Init();
-        }
-        UpdateSettingsList();
-        PF_TRACE(PF_TRACE_INFO, "Updated Settings List");
-        UpdateUndoButtons();
-        PF_TRACE(PF_TRACE_INFO, "Updated Undo Buttons");
-        ShowWindow(m_hInterface, SW_SHOWNORMAL);
-        // In the state it was placed in (a maximised one stays so), and the
-        // keyboard stays with the interface.
+        // In the state it was placed in (a maximised one stays so), without
+        // taking the keyboard from the interface.
         ShowWindow(m_hPreview, SW_SHOWNA);
         g_bPreviewDirty = true;
         SetPending(true);
@@ -119,6 +109,8 @@ bool pfPreviewWin32::Show(pfFilter* pFilter, FilterRecord* pFilterRecord, std::v
         {
             const pfHostWindowDisabled hostDisabled(HostWindow(m_pFilterRecord));
             try {
+                FirstPicture();
+                ShowInterface();
                 RunMessageLoop(bAccepted);
             } catch (const std::bad_alloc&) {
                 PF_TRACE_ERROR_LINE("Out of memory");
@@ -170,6 +162,20 @@ bool pfPreviewWin32::CreateWindows()
         return false;
     }
     return true;
+}
+
+void pfPreviewWin32::ShowInterface()
+{
+    for (pfParameterUI* pBinding : *m_pBindings) {
+        if (auto* pWin32 = dynamic_cast<pfParameterUIWin32*>(pBinding))
+            pWin32->SetWindow(m_hInterface);
+        pBinding->Init();
+    }
+    UpdateSettingsList();
+    PF_TRACE(PF_TRACE_INFO, "Updated Settings List");
+    UpdateUndoButtons();
+    PF_TRACE(PF_TRACE_INFO, "Updated Undo Buttons");
+    ShowWindow(m_hInterface, SW_SHOWNORMAL);
 }
 
 void pfPreviewWin32::DestroyWindows()
@@ -229,6 +235,9 @@ void pfPreviewWin32::RenderStep()
         g_bPreviewDirty = false;
         m_bValuesChanged = false;
         m_pFilter->SetRenderPass(m_nRenderPass);
+        // A small pan stays within what is rendered; a larger one asks for
+        // a render when it is painted.
+        m_pFilter->SetRenderWindow(VisibleWindow(kPanMargin));
         const int16_t nResult = m_pFilter->Render(m_pFilter->GetRenderRecord());
         if (nResult == userCanceledErr) {
             // Overtaken by a change after the patience ran out: go coarser.
@@ -249,6 +258,25 @@ void pfPreviewWin32::RenderStep()
         AssignScaleFactor(m_nRequestedScaleFactor);
     }
     SetPending(g_bPreviewDirty || m_nRenderPass != 0 || m_nRequestedScaleFactor != m_nScaleFactor);
+}
+
+// The first picture comes before the interface's controls are filled in,
+// shown and painted, which under Wine takes longer than a render. A render
+// that runs past the patience gives way, so that the interface is not held
+// back: the message loop renders it again with the interface up.
+void pfPreviewWin32::FirstPicture()
+{
+    g_nRenderStartTick = std::max<DWORD>(GetTickCount(), 1);
+    g_bPreviewDirty = true;
+    m_bValuesChanged = false;
+    m_pFilter->SetRenderPass(m_nRenderPass);
+    m_pFilter->SetRenderWindow(VisibleWindow(kPanMargin));
+    if (m_pFilter->Render(m_pFilter->GetRenderRecord()) != noErr)
+        return;
+    g_bPreviewDirty = false;
+    DrawToPreview();
+    UpdateWindow(m_hPreview);
+    SetPending(false);
 }
 
 void pfPreviewWin32::SetPending(bool bPending)

@@ -32,6 +32,9 @@ public:
     virtual void FitScaleFactor();
 
     void AssignScaleFactor(int nFactor);
+    // The part of the rendered image the frame shows, nMargin pixels wider
+    // on each side, relative to the output rectangle's top left.
+    Rect VisibleWindow(int nMargin) const;
     void DrawToPreview();
     void InvalidatePreview();
     void UpdateUndoButtons();
@@ -57,9 +60,11 @@ private:
 
     // Show's steps.
     bool CreateWindows();
+    void ShowInterface();
     void DestroyWindows();
     void RunMessageLoop(bool& bAccepted);
     void RenderStep();
+    void FirstPicture();
     void RequestScaleFactor(int nFactor);
     void SetPending(bool bPending);
 
@@ -130,6 +135,8 @@ private:
     bool m_bDragPosition = false;
     bool m_bPanning = false;
     bool m_bBitsValid = false;
+    // The part of the bitmap the last render filled.
+    Rect m_RenderedWindow{};
     double m_fDisplayScale = 1.0;
     int m_nRenderPass = 0;
     char m_szPresetName[255] = {};
@@ -169,6 +176,10 @@ INT_PTR GuardedHandler(Handler handler) noexcept
         return 0;
     }
 }
+
+// Rendered pixels beyond the frame on each side: a pan that small needs no
+// render.
+constexpr int kPanMargin = 32;
 
 // The window property our own host's dialog driver reads: present on the
 // preview window while a preview render is pending or running.

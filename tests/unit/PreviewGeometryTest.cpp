@@ -64,6 +64,24 @@ TEST(PreviewScroll, PanningStopsAtTheImageEdges)
     EXPECT_EQ(ClampScroll({400, 320, 1.0, 30}), 0) << "a smaller image cannot be scrolled";
 }
 
+TEST(PreviewRender, OnlyWhatTheFrameShowsIsRenderedWithAMarginForPanning)
+{
+    // 100 frame pixels at scale 1, scrolled to 50 of 320: pixels 50..150
+    // (one more for rounding), 8 more each side.
+    const pfRenderSpan across = VisibleSpan({100, 320, 1.0, 50}, false, 8);
+    EXPECT_EQ(across.nFirst, 42);
+    EXPECT_EQ(across.nEnd, 159);
+    // The same scroll counted from the image's end: rows 169..270.
+    const pfRenderSpan down = VisibleSpan({100, 320, 1.0, 50}, true, 8);
+    EXPECT_EQ(down.nFirst, 161);
+    EXPECT_EQ(down.nEnd, 278);
+    // A picture the frame holds whole, and one scrolled past its end.
+    EXPECT_EQ(VisibleSpan({400, 320, 1.0, 0}, true, 8).nEnd, 320);
+    EXPECT_EQ(VisibleSpan({400, 320, 1.0, 0}, true, 8).nFirst, 0);
+    EXPECT_EQ(VisibleSpan({100, 320, 0.5, 900}, false, 0).nFirst, 270);
+    EXPECT_EQ(VisibleSpan({100, 320, 0.5, 900}, false, 0).nEnd, 320);
+}
+
 TEST(PreviewPicture, ASmallerPictureIsCentredAndALargerOneFillsTheFrame)
 {
     const pfPictureSpan small = PictureSpan(0, {400, 320, 1.0, 0});

@@ -48,6 +48,22 @@ pfPreviewBitmap Convert(const Tile& tile, int nWidth, int nHeight)
 
 } // namespace
 
+TEST(PreviewPixels, AWindowConvertsOnlyThePixelsThePreviewRendered)
+{
+    Tile rgb(plugInModeRGBColor, 8, 3, 4, 3);
+    for (std::size_t i = 0; i < rgb.data.size(); ++i)
+        rgb.data[i] = uint8_t(i + 1);
+    pfPreviewBitmap bitmap;
+    ASSERT_TRUE(AllocatePreviewBitmap(bitmap, 4, 3));
+    // Columns 1..2 of rows 1..2.
+    EXPECT_EQ(ConvertOutputToPreview(rgb.record, bitmap, Rect{1, 1, 3, 3}), pfPreviewConversion::Done);
+    EXPECT_EQ(Pixel(bitmap, 1, 1), (std::array<int, 3>{18, 17, 16}));
+    EXPECT_EQ(Pixel(bitmap, 2, 2), (std::array<int, 3>{33, 32, 31}));
+    EXPECT_EQ(Pixel(bitmap, 0, 1), (std::array<int, 3>{0, 0, 0}));
+    EXPECT_EQ(Pixel(bitmap, 3, 2), (std::array<int, 3>{0, 0, 0}));
+    EXPECT_EQ(Pixel(bitmap, 1, 0), (std::array<int, 3>{0, 0, 0}));
+}
+
 TEST(PreviewPixels, GreyRgbAndTwoChannelImagesShowUpright)
 {
     Tile grey(plugInModeGrayScale, 8, 1, 2, 2);

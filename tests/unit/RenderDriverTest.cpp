@@ -356,6 +356,31 @@ TEST(RenderDriver, APreviewOnTheFieldKeptFromTheLastPreviewDrawsAsOnAFreshOne)
     ReleaseKeptRenderMemory();
 }
 
+TEST(RenderDriver, APreviewWindowBlendsItsPixelsAsTheWholeRenderDoesAndLeavesTheRest)
+{
+    const auto render = [](const pfRenderSnapshot& snapshot) {
+        TestImage image(plugInModeRGBColor, 8, 40, 30, 3);
+        for (std::size_t i = 0; i < image.in.size(); ++i)
+            image.in[i] = uint8_t(i * 7);
+        image.AddMask(200, 3);
+        EXPECT_EQ(SelectRenderTemplate(snapshot, &image.record), noErr);
+        return image;
+    };
+    pfRenderSnapshot snapshot;
+    snapshot.fInnerDensity = snapshot.fOuterDensity = 2.0;
+    const TestImage whole = render(snapshot);
+    snapshot.bPreview = true;
+    snapshot.window = Rect{5, 11, 17, 29};
+    const TestImage part = render(snapshot);
+    ReleaseKeptRenderMemory();
+    for (int y = 0; y < 30; ++y)
+        for (int x = 0; x < 40; ++x) {
+            const bool bInside = y >= 5 && y < 17 && x >= 11 && x < 29;
+            for (int p = 0; p < 3; ++p)
+                ASSERT_EQ(part.Out(x, y, p), bInside ? whole.Out(x, y, p) : 0xEE) << x << "," << y;
+        }
+}
+
 TEST(RenderDriver, AHostAbortAfterTheFirstRowKeepsThatRow)
 {
     RenderControlReset reset;
