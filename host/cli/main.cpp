@@ -246,6 +246,8 @@ bool StartSession(const pfCommandLine& c, Session& session, std::string& strErro
     if (!CheckPlatformOptions(c, strError) || !ApplyLogfileOption(c, strError) ||
         !session.playback.Load(c.strPlay, c.nPlayInfo, strError))
         return false;
+    if (c.bDialogEveryFile)
+        session.playback.AskEveryFile();
     ApplyThreadsOption(c);
     if (c.bAnswerDialogs && !session.watcher.Start(strError))
         return false;
