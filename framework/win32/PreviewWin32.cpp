@@ -36,6 +36,8 @@ pfPreviewWin32::~pfPreviewWin32()
 
 namespace {
 
+constexpr UINT kHostAnswerMs = 1000;
+
 // The host's main window, when platformData names one that still exists:
 // a stale handle would make the dialogs fail to open.
 HWND HostWindow(const FilterRecord* pFilterRecord)
@@ -45,25 +47,40 @@ HWND HostWindow(const FilterRecord* pFilterRecord)
     return hWnd && IsWindow(hWnd) ? hWnd : nullptr;
 }
 
+// Whether the thread that owns hWnd handles messages now. Enabling or
+// disabling a window of another thread waits until that thread takes the
+// change, so a host thread blocked on the filter call would never return.
+bool AnswersMessages(HWND hWnd)
+{
+    if (GetWindowThreadProcessId(hWnd, nullptr) == GetCurrentThreadId())
+        return true;
+    DWORD_PTR nResult = 0;
+    return SendMessageTimeoutA(hWnd, WM_NULL, 0, 0, SMTO_ABORTIFHUNG | SMTO_BLOCK, kHostAnswerMs, &nResult) != 0;
+}
+
 // While the dialog runs its own message loop the host's window takes no
 // input: a click there could close the document being filtered or start the
 // filter again. It is enabled again before the dialog goes, so the host
-// comes back to the front. A host window of another thread is left alone:
-// enabling it from here would wait for that thread.
+// comes back to the front. A host that calls the filter on a thread of its
+// own (PSFilterPdn) keeps pumping its window's thread, and modal plug-in
+// dialogs disable that window across threads too; a host thread that does
+// not answer takes no input anyway and is left alone.
 class pfHostWindowDisabled {
 public:
     explicit pfHostWindowDisabled(HWND hHost)
-        : m_hHost(hHost && GetWindowThreadProcessId(hHost, nullptr) == GetCurrentThreadId() && IsWindowEnabled(hHost)
-                      ? hHost
-                      : nullptr)
+        : m_hHost(hHost && IsWindowEnabled(hHost) && AnswersMessages(hHost) ? hHost : nullptr)
     {
         if (m_hHost)
             EnableWindow(m_hHost, FALSE);
     }
     ~pfHostWindowDisabled()
     {
-        if (m_hHost && IsWindow(m_hHost))
+        if (!m_hHost || !IsWindow(m_hHost))
+            return;
+        if (AnswersMessages(m_hHost))
             EnableWindow(m_hHost, TRUE);
+        else
+            PF_TRACE_ERROR_LINE("The host window's thread stopped answering; its window stays disabled");
     }
     pfHostWindowDisabled(const pfHostWindowDisabled&) = delete;
     pfHostWindowDisabled& operator=(const pfHostWindowDisabled&) = delete;

@@ -154,6 +154,6 @@ void pfBatchPlayback::Adopt(const pfDescriptor& recorded)
     m_Descriptor = recorded;
     m_bPlaying = true;
     m_strSource.clear();
-    if (m_nPlayInfo == plugInDialogDisplay)
+    if (m_nPlayInfo == plugInDialogDisplay && !m_bAskEveryFile)
         m_nPlayInfo = plugInDialogDontDisplay;
 }

@@ -67,10 +67,13 @@ public:
     const std::string& GetSource() const { return m_strSource; }
 
     void Adopt(const pfDescriptor& recorded);
+    // Adopted values keep the dialog showing.
+    void AskEveryFile() { m_bAskEveryFile = true; }
 
 private:
     pfDescriptor m_Descriptor;
     bool m_bPlaying = false;
     int16_t m_nPlayInfo = plugInDialogDisplay;
+    bool m_bAskEveryFile = false;
     std::string m_strSource;
 };

@@ -78,6 +78,7 @@ const std::map<std::string, FlagHandler>& Flags()
              c.callbacks.bShowProgress = false;
          }},
         {"--verbose", [](pfCommandLine& c) { c.bVerbose = true; }},
+        {"--dialog-every-file", [](pfCommandLine& c) { c.bDialogEveryFile = true; }},
         {"--about", [](pfCommandLine& c) { c.bAbout = true; }},
         {"--show-requests", [](pfCommandLine& c) { c.bShowRequests = true; }},
         {"--no-logfile", [](pfCommandLine& c) { c.bNoLogfile = true; }},
@@ -356,6 +357,8 @@ Batch (several inputs in one call):
                          NAME and {ext} by EXT, e.g. "out/{name}-dots.png";
                          --plane-files may use {name} too
   --verbose              also the selector and progress lines of a single run
+  --dialog-every-file    show the dialog for every file, starting from the
+                         values the file before accepted
                          The files run one after another; a file that cannot
                          be read or written is named and the batch goes on. A
                          line "[i/n] INPUT -> OUTPUT" (or "[i/n] INPUT failed")

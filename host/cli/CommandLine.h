@@ -29,6 +29,7 @@ struct pfCommandLine {
     std::string strOutputPattern;
     bool IsBatch() const { return !strOutputPattern.empty(); }
     bool bVerbose = false; // batch: selector and progress lines as for a single file
+    bool bDialogEveryFile = false; // batch: the dialog asks again for every file
     bool bQuiet = false;   // no progress lines; a batch tells only errors and its summary
     pfWriteOptions write;
     std::string strPlanePrefix;

@@ -9,6 +9,7 @@
 #include "host/record/HandleSuite.h"
 #include "host/record/HostRecord.h"
 #include "host/record/HostWindow.h"
+#include "host/plugin/FilterThread.h"
 #include "host/plugin/LogfileSetting.h"
 #include "host/plugin/PiplReader.h"
 #include "PlaybackCheck.h"
@@ -218,11 +219,19 @@ int16_t RunSelectors(const pfCommandLine& c, pfSelectorRunner& runner, intptr_t 
     return nFirstFailure;
 }
 
+// Hosts whose window stays usable during the dialog show it; ours keeps
+// it hidden.
+bool WindowTakesInput(const pfCommandLine& c)
+{
+    const pfHostProfile* pProfile = ProfileOf(c);
+    return pProfile && pProfile->bWindowTakesInput;
+}
+
 // What lasts from file to file: the host's window, the dialog watcher, the
 // loaded plug-in (whose settings live on between runs, as in any host) and
 // the values to play back.
 struct Session {
-    explicit Session(const pfCommandLine& c) : watcher(c.strCaptureDir) {}
+    explicit Session(const pfCommandLine& c) : window(WindowTakesInput(c)), watcher(c.strCaptureDir) {}
 
     pfHostWindow window;
     pfDialogWatcher watcher;
@@ -241,6 +250,8 @@ bool StartSession(const pfCommandLine& c, Session& session, std::string& strErro
     if (!CheckPlatformOptions(c, strError) || !ApplyLogfileOption(c, strError) ||
         !session.playback.Load(c.strPlay, c.nPlayInfo, strError))
         return false;
+    if (c.bDialogEveryFile)
+        session.playback.AskEveryFile();
     ApplyThreadsOption(c);
     if (c.bAnswerDialogs && !session.watcher.Start(strError))
         return false;
@@ -254,6 +265,43 @@ bool StartSession(const pfCommandLine& c, Session& session, std::string& strErro
         return true;
     session.pDriver = std::make_unique<pfUiDriver>(std::move(steps), session.window.GetHandle());
     return session.pDriver->Start(strError);
+}
+
+// Points the dialog driver's sync at a window of the calling thread while
+// the filter is called there.
+class pfSyncOnThisThread {
+public:
+    explicit pfSyncOnThisThread(pfUiDriver* pDriver) : m_pDriver(pDriver)
+    {
+        if (m_pDriver)
+            m_pDriver->SetSyncWindow(m_Window.GetHandle());
+    }
+    ~pfSyncOnThisThread()
+    {
+        if (m_pDriver)
+            m_pDriver->SetSyncWindow(0);
+    }
+    pfSyncOnThisThread(const pfSyncOnThisThread&) = delete;
+    pfSyncOnThisThread& operator=(const pfSyncOnThisThread&) = delete;
+
+private:
+    const pfHostWindow m_Window;
+    pfUiDriver* m_pDriver;
+};
+
+// The selectors on the thread the profile's host calls them on, with the
+// host's window marked as busy meanwhile.
+int16_t CallFilter(const pfCommandLine& c, pfSelectorRunner& runner, Session& session)
+{
+    const pfFilterCalling calling(session.window);
+    const intptr_t hwnd = session.window.GetHandle();
+    const pfHostProfile* pProfile = ProfileOf(c);
+    if (!pProfile || !pProfile->bWorkerThread)
+        return RunSelectors(c, runner, hwnd);
+    return CallOnFilterThread([&] {
+        const pfSyncOnThisThread sync(session.pDriver.get());
+        return RunSelectors(c, runner, hwnd);
+    });
 }
 
 pfFileResult FailFile(const std::string& strMessage)
@@ -291,13 +339,16 @@ pfFileResult RunFile(const pfCommandLine& c, const pfBatchFile& file, Session& s
     runner.ShowRequests(c.bShowRequests);
     runner.ShowResults(IsTalkative(c));
     runner.UseProfile(ProfileOf(c));
-    const int16_t nResult = RunSelectors(c, runner, session.window.GetHandle());
+    const int16_t nResult = CallFilter(c, runner, session);
     const bool bSave = !runner.IsDocumentSpoiled();
     if (!bSave)
         PrintErrorLine("corvhost: " + file.strInput + ": the run failed part way through the image; no output written");
     if ((bSave && !SaveDocument(input, file.strOutput, file.strPlanePrefix, c.write, strError)) ||
         !scripting.SaveRecording(strError))
         return FailFile(strError);
+    // The artist could not use the host again.
+    if (!session.window.IsEnabled())
+        return FailFile("the plug-in left the host window disabled");
     const bool bAllTaken = scripting.ReportUntaken(session.playback);
     if (nResult != noErr) {
         PrintErrorLine("corvhost: a selector returned " + std::to_string(nResult) + "; exit status " +

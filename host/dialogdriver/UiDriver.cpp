@@ -12,6 +12,7 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include <atomic>
 #include <map>
 
 namespace {
@@ -58,6 +59,7 @@ std::string Named(const std::string& strReference)
 struct pfUiDriver::State {
     std::vector<pfUiStep> steps;
     HWND hHost = nullptr;
+    std::atomic<HWND> hSyncWindow{nullptr}; // on the thread the filter is called on
     HANDLE hThread = nullptr;
     HANDLE hSync = nullptr;
     DWORD nTimeoutMs = kDefaultTimeoutMs;
@@ -105,10 +107,12 @@ struct pfUiDriver::State {
 
     // Waits until the host's thread has dispatched everything posted so far,
     // in whatever message loop it runs; a closed dialog loop ends the wait.
-    void Sync()
+    void Sync() { Sync(hSyncWindow.load()); }
+
+    void Sync(HWND hWindow)
     {
         ResetEvent(hSync);
-        PostMessageW(hHost, pfHostWindow::GetSyncMessage(), reinterpret_cast<WPARAM>(hSync), 0);
+        PostMessageW(hWindow, pfHostWindow::GetSyncMessage(), reinterpret_cast<WPARAM>(hSync), 0);
         const DWORD nStart = GetTickCount();
         while (WaitForSingleObject(hSync, kPollMs) == WAIT_TIMEOUT) {
             if (!FindUiWindow("interface"))
@@ -241,6 +245,25 @@ struct pfUiDriver::State {
         else if (action.first != WM_MOUSEMOVE)
             nHeld &= ~action.second;
         PostMessageW(hWnd, action.first, nHeld, MAKELPARAM(x, y));
+    }
+
+    // A click reaches a window only while it is enabled, as the system
+    // routes input; the host's own thread handles it.
+    void ClickHost()
+    {
+        if (!IsWindowVisible(hHost))
+            throw StepFailed("the host window is not shown: this host takes no input during the dialog");
+        if (!IsWindowEnabled(hHost)) {
+            PrintLine("click-host refused: the host window is disabled");
+            return;
+        }
+        RECT rect{};
+        GetClientRect(hHost, &rect);
+        const LPARAM nAt = MAKELPARAM(rect.right / 2, rect.bottom / 2);
+        PostMessageW(hHost, WM_LBUTTONDOWN, MK_LBUTTON, nAt);
+        PostMessageW(hHost, WM_LBUTTONUP, 0, nAt);
+        PrintLine("click-host delivered");
+        Sync(hHost);
     }
 
     void Key(const pfUiStep& step)
@@ -408,7 +431,9 @@ struct pfUiDriver::State {
             Mouse(Window(step.args[0]), step.args[1], step.Int(2), step.Int(3));
             Sync();
             Acted();
-        } else if (v == "key")
+        } else if (v == "click-host")
+            ClickHost();
+        else if (v == "key")
             Key(step);
         else if (v == "drag")
             Drag(step);
@@ -504,6 +529,12 @@ pfUiDriver::pfUiDriver(std::vector<pfUiStep> steps, intptr_t hHostWindow) : m_pS
 {
     m_pState->steps = std::move(steps);
     m_pState->hHost = reinterpret_cast<HWND>(hHostWindow);
+    m_pState->hSyncWindow = m_pState->hHost;
+}
+
+void pfUiDriver::SetSyncWindow(intptr_t hWindow)
+{
+    m_pState->hSyncWindow = hWindow ? reinterpret_cast<HWND>(hWindow) : m_pState->hHost;
 }
 
 pfUiDriver::~pfUiDriver()
@@ -546,6 +577,7 @@ bool pfUiDriver::Finish()
 struct pfUiDriver::State {};
 
 pfUiDriver::pfUiDriver(std::vector<pfUiStep>, intptr_t) {}
+void pfUiDriver::SetSyncWindow(intptr_t) {}
 pfUiDriver::~pfUiDriver() = default;
 
 bool pfUiDriver::IsAvailable()

@@ -22,6 +22,10 @@ public:
     pfUiDriver(const pfUiDriver&) = delete;
     pfUiDriver& operator=(const pfUiDriver&) = delete;
 
+    // The window whose thread runs the filter's message loops, when that is
+    // not the host window's; 0 goes back to the host window.
+    void SetSyncWindow(intptr_t hWindow);
+
     static bool IsAvailable();
     bool Start(std::string& strError);
 

@@ -20,7 +20,7 @@ const std::map<std::string, std::string>& Grammar()
         {"resize", "WII"},   {"show", "WS"},      {"close", "W"},    {"read", "WI"},    {"state", "WI"},
         {"items", "WI"},     {"caption", "W"},    {"place", "W"},      {"rect", "WI"},     {"texts", "W"},    {"capture", "WT"}, {"capture-client", "WT"},
         {"answer", "WT"},    {"ok", ""},          {"cancel", ""},    {"sleep", "I"},    {"timeout", "I"},
-        {"delivery", ""},
+        {"delivery", ""},    {"click-host", ""},
     };
     return grammar;
 }
@@ -210,6 +210,9 @@ step timeout for its window and fails with its line number otherwise.
   type WINDOW ID TEXT    focus an edit, select its text and type TEXT key by key
   focus WINDOW ID        give a control the keyboard focus
   click WINDOW ID        press a button or check box
+  click-host             click the host's window (host profiles that take
+                         input): prints "click-host delivered", or
+                         "click-host refused: ..." while it is disabled
   key WINDOW KEY         press and release a key through the input queue, the
                          window brought to the front first: Tab, Enter,
                          Escape, Space, PageUp, PageDown, Home, End, Up, Down,

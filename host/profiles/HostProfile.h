@@ -36,8 +36,8 @@ struct pfHostProfile {
     bool bFinish = true;
     bool bAdvanceAfterFinish = false;
     bool bUnloadBetweenRuns = false; // (Windows) the library is freed after every run
-    bool bWorkerThread = false;      // (Windows) the selectors run on a thread of the host's
-    bool bWindowTakesInput = true;   // the host's window stays usable unless the plug-in disables it
+    bool bWorkerThread = false;      // the selectors run on a thread of the host's, not the window's
+    bool bWindowTakesInput = true;   // the host's window is shown and takes clicks unless disabled
 
     std::size_t RecordBytes() const
     {

@@ -2,9 +2,9 @@
 """The plug-in in every real host our host plays (--host-profile): the golden
 cases rendered natively through each profile that has no Windows-only part,
 compared with the default host's golden renders; then under Wine, in the
-bitness each host exists in, a dialog accepted after zooming out and
-clicking the colour swatch, its preview and render compared with the
-default host's."""
+bitness each host exists in, the golden cases again and a dialog accepted
+after zooming out and clicking the colour swatch and the host's window, its
+preview and render compared with the default host's."""
 import os
 import shutil
 import subprocess
@@ -76,8 +76,10 @@ class NativeProfiles(unittest.TestCase):
 
 
 class WineProfiles(unittest.TestCase):
-    """One Wine session per bitness; each profile runs once without and once
-    with the dialog, over the same picture."""
+    """One Wine session per bitness. 64-bit: every profile over the golden
+    cases without the dialog, and with it over two of them, several cases in
+    one host run where the options allow. 32-bit: each profile once without
+    and once with the dialog, over one picture."""
 
     @classmethod
     def setUpClass(cls):
@@ -148,8 +150,112 @@ class WineProfiles(unittest.TestCase):
                 self.assertEqual(final, expected)
         return default_plain
 
-    def test_the_64_bit_hosts_preview_and_render_as_our_host_does(self):
-        self.check_profiles(64)
+    def matrix_inputs(self):
+        """The golden cases' inputs, written once: {case: path} and the mask."""
+        if not hasattr(WineProfiles, "inputs"):
+            folder = os.path.join(self.dir, "inputs")
+            os.makedirs(folder)
+            WineProfiles.inputs = {}
+            for name in MATRIX:
+                channels, depth = golden_cases.CASES[name][:2]
+                WineProfiles.inputs[name] = os.path.join(folder, name + ".png")
+                golden_cases._image(WineProfiles.inputs[name], channels, depth)
+            WineProfiles.mask = os.path.join(folder, "mask.png")
+            golden_cases._mask(WineProfiles.mask)
+        return WineProfiles.inputs
+
+    def batch(self, profile, names, extra, kind, steps=None):
+        """One host run over several cases; with steps, a dialog for each.
+        {case: (render, preview or None)} and the printed lines."""
+        session = self.session(64)
+        tag = "%s-%s-%s" % (profile or "default", kind, names[0])
+        out = os.path.join(self.dir, tag)
+        previews = {n: os.path.join(self.dir, "%s-%s-preview.png" % (tag, n)) for n in names}
+        args = (["--host-profile", profile] if profile else []) + extra + \
+            ["--output-dir", W(out)] + [W(self.matrix_inputs()[n]) for n in names]
+        if steps is None and profile not in ALWAYS_SHOW:
+            run = session.run_host(["--quiet", "--play-option", "dontshow"] + args)
+            lines = run.stdout.splitlines()
+        else:
+            script = [step.replace("{preview}", W(previews[n])) for n in names for step in (steps or ["ok"])]
+            dialog = hostlib.run_dialog(session, self.dir, script, ["--dialog-every-file"] + args,
+                                        name=tag + ".txt")
+            run, lines = dialog.result, dialog.lines
+        self.assertEqual(run.code, 0, "%s: %s" % (tag, run))
+        return {n: (hostlib.read_png_pixels(os.path.join(out, n + ".png")),
+                    hostlib.png_rows(previews[n]) if "{preview}" in str(steps) else None) for n in names}, lines
+
+    def no_dialog_renders(self, profile):
+        renders, _ = self.batch(profile, ["grey8", "rgb8"], [], "plain")
+        renders.update(self.batch(profile, ["rgba16-layer"], ["--layer"], "plain")[0])
+        renders.update(self.batch(profile, ["rgb8-mask"], ["--mask", W(self.mask)], "plain")[0])
+        return renders
+
+    def dialog_renders(self, profile):
+        """The dialog half on two cases in one run: zoomed out twice, the
+        host's window clicked, the swatch clicked, accepted."""
+        x, y = self.swatch()
+        steps = hostlib.SEPARATE_WINDOWS + ["wait", "click interface %d" % ZOOM_OUT, "wait",
+                                            "click interface %d" % ZOOM_OUT, "wait",
+                                            "capture-client preview {preview}"]
+        if profile:
+            steps += ["click-host"]
+        steps += ["mouse interface ldown %d %d" % (x, y)]
+        if profile == "pspi":  # its picker refuses: the system colour dialog stands in
+            steps += ["answer \"Color\" Cancel"]
+        steps += ["mouse interface lup %d %d" % (x, y), "ok"]
+        return self.batch(profile, ["grey8", "rgb8"], [], "dialog", steps)
+
+    def test_every_64_bit_host_renders_and_previews_the_image_matrix_as_our_host_does(self):
+        profiles = [p for p in PROFILES if p not in THIRTY_TWO_BIT]
+        hostlib.clear_settings(self.session(64))
+        # Without the dialog every build renders the golden images; the
+        # hosts that always show it are checked so natively.
+        for profile in profiles:
+            if profile in ALWAYS_SHOW:
+                continue
+            with self.subTest(profile=profile, half="no dialog"):
+                plain = self.no_dialog_renders(profile)
+                for name in MATRIX:
+                    golden = hostlib.read_png_pixels(os.path.join(golden_cases.GOLDEN_DIR, name + ".png"))
+                    self.assertEqual(plain[name][0], golden, name)
+        # A dialog accepted unchanged renders grey unlike dontshow.
+        accepted, _ = self.batch(None, ["grey8", "rgb8"], [], "accepted", ["ok"])
+        # Each dialog starts from the colour the one before accepted. A
+        # refusing picker keeps it: pspi goes first, while that is still the
+        # one accepted unchanged, and our host follows twice, the second time
+        # from the colour its picker gives, as every later host does.
+        pspi, lines = self.dialog_renders("pspi")
+        self.assertEqual(lines.count("click-host delivered"), 2)
+        self.assertIn("host window click during the filter call: a second call refused", lines)
+        first, _ = self.dialog_renders(None)
+        # Without descriptors pspi's second dialog starts from the colour
+        # kept, not from the one our host picked for the first.
+        self.assertEqual(pspi["grey8"][1], first["grey8"][1], "pspi's preview is our host's")
+        default, _ = self.dialog_renders(None)
+        for name in ("grey8", "rgb8"):
+            self.assertEqual(pspi[name][0], accepted[name][0], name)
+        for profile in profiles:
+            if profile == "pspi":
+                continue
+            with self.subTest(profile=profile, half="dialog"):
+                renders, lines = self.dialog_renders(profile)
+                self.assertEqual(lines.count("click-host refused: the host window is disabled"), 2)
+                for name in ("grey8", "rgb8"):
+                    self.assertEqual(renders[name][1], default[name][1], "the preview of %s" % name)
+                    self.assertEqual(renders[name][0], default[name][0], name)
+
+    def test_the_host_window_is_usable_again_after_cancel_and_a_failed_render(self):
+        # One host calls the filter on its window's thread, the other on one of its own.
+        for profile, end, extra in (("photoshop", "cancel", []), ("psfilterpdn", "ok", ["--abort-after", "1"])):
+            with self.subTest(profile=profile, end=end):
+                out = os.path.join(self.dir, "%s-%s.png" % (profile, end))
+                run = hostlib.run_dialog(self.session(64), self.dir, ["wait", "click-host", end],
+                                         ["--host-profile", profile] + extra + [W(self.image), W(out)],
+                                         name="usable.txt")
+                self.assertIn("click-host refused: the host window is disabled", run.lines)
+                self.assertEqual(run.result.code, 1, run.result)
+                self.assertNotIn("left the host window disabled", run.result.stderr)
 
     def test_the_32_bit_hosts_preview_and_render_as_our_host_does(self):
         hostlib.require_32_bit_programs()

@@ -35,7 +35,7 @@ TEST(HostBatch, RefusesOutputsThatCollideOrReplaceAnInput)
     EXPECT_EQ(Refusal({"a.png"}, "./{name}.png"), "./a.png would replace the input a.png");
 }
 
-TEST(HostBatch, AfterTheFirstRunTheRecordedValuesPlayBackWithoutTheDialog)
+TEST(HostBatch, AfterTheFirstRunTheRecordedValuesPlayBackWithoutTheDialogUnlessEveryFileAsks)
 {
     pfBatchPlayback playback;
     std::string strError;
@@ -51,5 +51,11 @@ TEST(HostBatch, AfterTheFirstRunTheRecordedValuesPlayBackWithoutTheDialog)
     ASSERT_TRUE(silent.Load("", plugInDialogSilent, strError));
     silent.Adopt(recorded);
     EXPECT_EQ(silent.GetPlayInfo(), plugInDialogSilent);
+
+    pfBatchPlayback asking;
+    ASSERT_TRUE(asking.Load("", plugInDialogDisplay, strError));
+    asking.AskEveryFile();
+    asking.Adopt(recorded);
+    EXPECT_EQ(asking.GetPlayInfo(), plugInDialogDisplay);
     EXPECT_FALSE(silent.Load("/nonexistent/settings.txt", plugInDialogDisplay, strError));
 }

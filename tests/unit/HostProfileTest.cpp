@@ -1,10 +1,14 @@
 // Our host playing real hosts: the record each profile hands the plug-in.
 #include "TestSupport.h"
 
+#include "host/plugin/FilterThread.h"
 #include "host/record/HandleSuite.h"
 #include "host/record/HostRecord.h"
 
 #include <gtest/gtest.h>
+
+#include <new>
+#include <thread>
 
 namespace {
 
@@ -69,4 +73,17 @@ TEST_F(HostProfiles, AHostWithoutSamplingServesEveryRequestOneToOne)
     ASSERT_EQ(record.advanceState(), noErr);
     const auto* pIn = static_cast<const uint8_t*>(record.inData);
     EXPECT_EQ(pIn[record.inRowBytes + 3 * 2], 12) << "row 1, column 2 of the image, not row 2, column 4";
+}
+
+TEST(FilterThread, TheFilterIsCalledOnAnotherThreadAndItsResultOrFailureComesBack)
+{
+    const std::thread::id caller = std::this_thread::get_id();
+    std::thread::id called;
+    EXPECT_EQ(CallOnFilterThread([&] {
+                  called = std::this_thread::get_id();
+                  return int16_t(-108);
+              }),
+              -108);
+    EXPECT_NE(called, caller);
+    EXPECT_THROW(CallOnFilterThread([]() -> int16_t { throw std::bad_alloc(); }), std::bad_alloc);
 }
