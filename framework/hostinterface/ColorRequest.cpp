@@ -25,6 +25,12 @@ double Luminance(double fRed, double fGreen, double fBlue)
     return 0.292687786 * fRed + 0.552149646 * fGreen + 0.155162568 * fBlue;
 }
 
+bool KeptColor(const ColorServicesInfo& answer, const ColorServicesInfo& sent)
+{
+    return answer.resultSpace == kSpaceRGB &&
+           std::equal(sent.colorComponents, sent.colorComponents + 3, answer.colorComponents);
+}
+
 } // namespace
 
 bool pfFilter::RequestColor(FilterRecord* pFilterRecord, double& fRed, double& fGreen, double& fBlue)
@@ -40,6 +46,7 @@ bool pfFilter::RequestColor(FilterRecord* pFilterRecord, double& fRed, double& f
     info.colorComponents[0] = int16_t(fRed * 255);
     info.colorComponents[1] = int16_t(fGreen * 255);
     info.colorComponents[2] = int16_t(fBlue * 255);
+    const ColorServicesInfo sent = info;
 
     bool bChosen = false;
     double fComponents[3] = {};
@@ -50,7 +57,15 @@ bool pfFilter::RequestColor(FilterRecord* pFilterRecord, double& fRed, double& f
         PF_TRACE(PF_TRACE_INFO, "source space = " << info.sourceSpace);
         PF_TRACE(PF_TRACE_INFO, "result space = " << info.resultSpace);
     }
-    if (nResult == noErr) {
+    if (nResult == noErr && KeptColor(info, sent)) {
+        // The components came back as they went out: the user kept the
+        // colour, which stays as it was instead of losing what the picker's
+        // whole numbers cannot hold (0.5 would come back as 127/255).
+        bChosen = true;
+        fComponents[0] = fRed * 255;
+        fComponents[1] = fGreen * 255;
+        fComponents[2] = fBlue * 255;
+    } else if (nResult == noErr) {
         bChosen = true;
         // A host's answer is not trusted beyond the 0..255 it promises.
         for (int i = 0; i < 3; ++i)

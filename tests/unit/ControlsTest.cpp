@@ -250,15 +250,21 @@ OSErr PF_CDECL AnswerColor(ColorServicesInfo* pInfo)
     return g_nColorResult;
 }
 
+FilterRecord RgbRecordWithPicker()
+{
+    FilterRecord record = ZeroRecord();
+    record.colorServices = AnswerColor;
+    record.imageMode = plugInModeRGBColor;
+    return record;
+}
+
 } // namespace
 
 TEST(ColorRequest, TheHostsPickerGetsAndGivesComponentsWithGreyReducedFor8BitGrey)
 {
     RecordingPlatform platform;
     pfFilterCorvane filter;
-    FilterRecord record = ZeroRecord();
-    record.colorServices = AnswerColor;
-    record.imageMode = plugInModeRGBColor;
+    FilterRecord record = RgbRecordWithPicker();
     double r = 1, g = 0.5, b = 0;
     g_Answer[0] = 300, g_Answer[1] = -4, g_Answer[2] = 51;
     ASSERT_TRUE(filter.RequestColor(&record, r, g, b));
@@ -282,6 +288,22 @@ TEST(ColorRequest, TheHostsPickerGetsAndGivesComponentsWithGreyReducedFor8BitGre
     EXPECT_FALSE(filter.RequestColor(&record, r, g, b));
     EXPECT_EQ(r, 1.0);
     g_nColorResult = noErr;
+}
+
+TEST(ColorRequest, AColourThePickerGivesBackAsItWentOutIsKeptExactly)
+{
+    RecordingPlatform platform;
+    pfFilterCorvane filter;
+    FilterRecord record = RgbRecordWithPicker();
+    // The default colour goes out as 127, 204, 12; a whole 33/255 as 32.
+    const double f33 = 33 * 0.00392156862745098;
+    for (const std::array<double, 3> color : {std::array<double, 3>{0.5, 0.8, 0.05}, {f33, f33, f33}}) {
+        double r = color[0], g = color[1], b = color[2];
+        for (int i = 0; i < 3; ++i)
+            g_Answer[i] = int16_t(color[i] * 255);
+        ASSERT_TRUE(filter.RequestColor(&record, r, g, b));
+        EXPECT_EQ((std::array<double, 3>{r, g, b}), color);
+    }
 }
 
 namespace {
@@ -315,9 +337,7 @@ TEST(ColorRequest, TheSystemDialogStandsInWhenTheHostHasNoWorkingPicker)
 {
     RecordingPlatform platform;
     FilterWithColorDialog filter;
-    FilterRecord record = ZeroRecord();
-    record.colorServices = AnswerColor;
-    record.imageMode = plugInModeRGBColor;
+    FilterRecord record = RgbRecordWithPicker();
     const auto request = [&](OSErr nHostAnswer) {
         g_nColorResult = nHostAnswer;
         g_Answer[0] = g_Answer[1] = g_Answer[2] = 0;
