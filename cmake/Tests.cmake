@@ -28,6 +28,8 @@ set(CORVANE_WIN64_DIR "" CACHE PATH "build folder of the 64-bit plug-in and host
 set(CORVANE_WIN32_DIR "" CACHE PATH "build folder of the 32-bit plug-in")
 set(CORVANE_ARM64_DIR "" CACHE PATH "build folder of the ARM64 plug-in")
 set(E2E_LONGEST test_host_profiles test_dialog test_dialog_controls)
+set(E2E_BOTH_BITNESSES test_dialog test_dialog_controls test_dialog_presets test_dialog_screens
+  test_render_formats test_scripting test_selectors test_trace_log)
 file(GLOB E2E_TESTS CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/tests/e2e/test_*.py)
 foreach(script ${E2E_TESTS})
   get_filename_component(name ${script} NAME_WE)
@@ -52,4 +54,14 @@ foreach(script ${E2E_TESTS})
     set(cost 100)
   endif()
   set_tests_properties(e2e.${name} PROPERTIES TIMEOUT 900 COST ${cost} LABELS "${labels}")
+  # The scripts whose Wine half runs the same with either bitness run again
+  # with the 32-bit host and plug-in. The host profiles pick the bitness
+  # per host themselves.
+  if(name IN_LIST E2E_BOTH_BITNESSES)
+    add_test(NAME e2e32.${name}
+      COMMAND python3 ${script} --bits 32
+        --win64 ${CORVANE_WIN64_DIR} --win32 ${CORVANE_WIN32_DIR} --arm64 ${CORVANE_ARM64_DIR}
+        --native $<TARGET_FILE_DIR:corvhost> --source ${PROJECT_SOURCE_DIR})
+    set_tests_properties(e2e32.${name} PROPERTIES TIMEOUT 900 COST ${cost} LABELS e2e)
+  endif()
 endforeach()

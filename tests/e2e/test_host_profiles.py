@@ -79,7 +79,8 @@ class WineProfiles(unittest.TestCase):
     """One Wine session per bitness. 64-bit: every profile over the golden
     cases without the dialog, and with it over two of them, several cases in
     one host run where the options allow. 32-bit: each profile once without
-    and once with the dialog, over one picture."""
+    and once with the dialog over one picture, and the dialog accepted over
+    the golden cases."""
 
     @classmethod
     def setUpClass(cls):
@@ -164,11 +165,11 @@ class WineProfiles(unittest.TestCase):
             golden_cases._mask(WineProfiles.mask)
         return WineProfiles.inputs
 
-    def batch(self, profile, names, extra, kind, steps=None):
+    def batch(self, profile, names, extra, kind, steps=None, bits=64):
         """One host run over several cases; with steps, a dialog for each.
         {case: (render, preview or None)} and the printed lines."""
-        session = self.session(64)
-        tag = "%s-%s-%s" % (profile or "default", kind, names[0])
+        session = self.session(bits)
+        tag = "%s-%s-%s-%d" % (profile or "default", kind, names[0], bits)
         out = os.path.join(self.dir, tag)
         previews = {n: os.path.join(self.dir, "%s-%s-preview.png" % (tag, n)) for n in names}
         args = (["--host-profile", profile] if profile else []) + extra + \
@@ -185,11 +186,17 @@ class WineProfiles(unittest.TestCase):
         return {n: (hostlib.read_png_pixels(os.path.join(out, n + ".png")),
                     hostlib.png_rows(previews[n]) if "{preview}" in str(steps) else None) for n in names}, lines
 
-    def no_dialog_renders(self, profile):
-        renders, _ = self.batch(profile, ["grey8", "rgb8"], [], "plain")
-        renders.update(self.batch(profile, ["rgba16-layer"], ["--layer"], "plain")[0])
-        renders.update(self.batch(profile, ["rgb8-mask"], ["--mask", W(self.mask)], "plain")[0])
+    def matrix_renders(self, profile, kind, steps=None, bits=64):
+        """The matrix's renders in three host runs: plain, as a layer, masked."""
+        if steps:
+            hostlib.clear_settings(self.session(bits))
+        renders, _ = self.batch(profile, ["grey8", "rgb8"], [], kind, steps, bits)
+        renders.update(self.batch(profile, ["rgba16-layer"], ["--layer"], kind, steps, bits)[0])
+        renders.update(self.batch(profile, ["rgb8-mask"], ["--mask", W(self.mask)], kind, steps, bits)[0])
         return renders
+
+    def no_dialog_renders(self, profile):
+        return self.matrix_renders(profile, "plain")
 
     def dialog_renders(self, profile):
         """The dialog half on two cases in one run: zoomed out twice, the
@@ -257,10 +264,16 @@ class WineProfiles(unittest.TestCase):
                 self.assertEqual(run.result.code, 1, run.result)
                 self.assertNotIn("left the host window disabled", run.result.stderr)
 
-    def test_the_32_bit_hosts_preview_and_render_as_our_host_does(self):
+    def test_the_32_bit_hosts_preview_and_render_the_image_matrix_as_our_host_does(self):
         hostlib.require_32_bit_programs()
         plain = self.check_profiles(32)
         self.assertEqual(plain, self.run_profile(None, 64, self.swatch())[2], "both bitnesses render alike")
+        # They always show the dialog: accepted unchanged over the matrix,
+        # each run from cleared settings, as our 32-bit host does.
+        default = self.matrix_renders(None, "accepted", ["ok"], bits=32)
+        for profile in THIRTY_TWO_BIT:
+            with self.subTest(profile=profile):
+                self.assertEqual(self.matrix_renders(profile, "accepted", ["ok"], bits=32), default)
 
 
 if __name__ == "__main__":

@@ -55,7 +55,7 @@ class RenderFormats(unittest.TestCase):
     @classmethod
     def setUpClass(cls):
         cls.native = hostlib.require_file(os.path.join(ARGS.native, "corvhost"), "native host")
-        cls.wine = hostlib.WineSession(ARGS.win64)
+        cls.wine = hostlib.wine_session(ARGS)
         cls.wine.start()
         cls.work = hostlib.temp_dir("corvane-formats-")
         cls.script = os.path.join(cls.work, "settings.txt")

@@ -39,7 +39,7 @@ def read_recording(path):
 class Scripting(unittest.TestCase):
     @classmethod
     def setUpClass(cls):
-        cls.wine = hostlib.WineSession(ARGS.win64)
+        cls.wine = hostlib.wine_session(ARGS)
         cls.wine.start()
         cls.work = hostlib.temp_dir("corvane-scripting-")
         cls.image = hostlib.sample_gradient(os.path.join(cls.work, "in.png"))

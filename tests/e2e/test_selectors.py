@@ -89,7 +89,7 @@ def main():
     global session, work
     args, _ = hostlib.parse_args()
     work = hostlib.temp_dir("corvane-selectors-")
-    with hostlib.WineSession(args.win64) as wine:
+    with hostlib.wine_session(args) as wine:
         session = wine
         return hostlib.run_unittests([Selectors, Refusal])
 
