@@ -352,11 +352,15 @@ def temp_dir(prefix):
 
 
 def run_unittests(test_case_classes):
-    """Runs the given TestCase classes verbosely; returns the exit status."""
+    """Runs the given TestCase classes verbosely; returns the exit status.
+    CORVANE_E2E_TESTS=WORDS runs only the tests whose names hold those words."""
     import unittest
     suite = unittest.TestSuite()
+    loader = unittest.TestLoader()
+    if os.environ.get("CORVANE_E2E_TESTS"):
+        loader.testNamePatterns = ["*%s*" % os.environ["CORVANE_E2E_TESTS"]]
     for cls in test_case_classes:
-        suite.addTests(unittest.defaultTestLoader.loadTestsFromTestCase(cls))
+        suite.addTests(loader.loadTestsFromTestCase(cls))
     outcome = unittest.TextTestRunner(stream=sys.stdout, verbosity=2).run(suite)
     return 0 if outcome.wasSuccessful() else 1
 

@@ -90,6 +90,19 @@ class ScreensAndKeys(hostlib.DialogTestCase, unittest.TestCase):
         self.assertGreater(back, tabbed, "Shift+Tab came back to it")
         self.assertEqual(run.state("interface", 1071)[-1], "unchecked", "Space turned antialias off")
 
+    def test_tiny_and_huge_screens_and_a_one_pixel_image_open_maximised_zoom_and_answer_a_key(self):
+        one = self.path("one.png")
+        hostlib.write_png(one, 1, 1, [[10, 200, 30]])
+        for screen, image in (((640, 480), self.image), ((7680, 4320), self.image), ((1280, 1024), one)):
+            with self.subTest(screen=screen, image=image):
+                hostlib.clear_settings(self.wine)
+                hostlib.set_dword(self.wine, "Preview State", 3)  # maximised
+                run = hostlib.run_dialog(self.wine, self.dir, [
+                    "wait", "click interface 1005", "wait", "click interface 1006", "wait",
+                    "set interface 1066 1.25", "key interface Escape"], [W(image)], screen=screen)
+                self.assertEqual(run.selector(), -128, run.result)
+                self.assertEqual(len(run.waits()), 3, run.result)
+
     def dense_run(self, steps):
         settings = self.path("dense.txt")
         with open(settings, "w") as f:
