@@ -76,15 +76,8 @@ def script(args):
     for i in range(args.zoom_steps):
         steps += ["click interface " + ("1006" if i % 2 == 0 else "1005"), "wait"]
         names.append("zoom step")
-    steps += ["cancel"]
+    steps += ["place preview", "cancel"]
     return steps, names
-
-
-def place_maximized(session, screen):
-    width, height = screen
-    for name, value in (("Preview Position X", 0), ("Preview Position Y", 0), ("Preview Position Width", width // 2),
-                        ("Preview Position Height", height // 2), ("Preview State", 3)):
-        hostlib.set_dword(session, name, value)
 
 
 def report(build, runs, names):
@@ -97,7 +90,8 @@ def report(build, runs, names):
     delivery = [d[0] for d in deliveries]
     zooms = [b - a for d in deliveries for a, b in zip(d, d[1:])]
     labels = runs[-1].reads("interface", 1007)
-    print("%s: preview at %s, changes at %s" % (build, labels[0], labels[-1]))
+    window = runs[-1].place("preview")
+    print("%s: preview window %d x %d at %s, changes at %s" % (build, window[2], window[3], labels[0], labels[-1]))
     for name, part in times.items():
         print("  %-18s %3d: median %4.0f ms, worst %4d ms, best %4d ms" %
               (name, len(part), statistics.median(part), max(part), min(part)))
@@ -139,7 +133,7 @@ def main():
                 session.plugin = os.path.join(build, "win64", "CorvaneII.8bf")
                 hostlib.clear_settings(session)
                 if args.maximized:
-                    place_maximized(session, args.screen)
+                    hostlib.store_maximized_preview(session, args.screen)
                 run = hostlib.run_dialog(session, work, steps, extra + [hostlib.windows_path(picture)],
                                          timeout=1200)
                 if len(run.waits()) != len(names):

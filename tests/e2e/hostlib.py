@@ -456,6 +456,16 @@ def set_dword(session, name, value, subkey=""):
     session.reg("add", key, "/v", name, "/t", "REG_DWORD", "/d", str(value & 0xFFFFFFFF), "/f")
 
 
+def store_maximized_preview(session, screen):
+    """The next dialog opens its preview maximised over a restored rectangle
+    of the whole screen: Wine without a window manager gives a maximised
+    window its restored size back once the X server reports its geometry."""
+    width, height = screen
+    for name, value in (("X", 0), ("Y", 0), ("Width", width), ("Height", height)):
+        set_dword(session, "Preview Position " + name, value)
+    set_dword(session, "Preview State", 3)
+
+
 def set_dpi(session, dpi):
     """The dots per inch of Wine's screen (its LogPixels), for later runs:
     a new server, since the running desktop keeps the one it started with."""

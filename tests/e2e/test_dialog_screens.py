@@ -96,12 +96,14 @@ class ScreensAndKeys(hostlib.DialogTestCase, unittest.TestCase):
         for screen, image in (((640, 480), self.image), ((7680, 4320), self.image), ((1280, 1024), one)):
             with self.subTest(screen=screen, image=image):
                 hostlib.clear_settings(self.wine)
-                hostlib.set_dword(self.wine, "Preview State", 3)  # maximised
+                hostlib.store_maximized_preview(self.wine, screen)
                 run = hostlib.run_dialog(self.wine, self.dir, [
-                    "wait", "click interface 1005", "wait", "click interface 1006", "wait",
+                    "wait", "click interface 1005", "wait", "click interface 1006", "wait", "place preview",
                     "set interface 1066 1.25", "key interface Escape"], [W(image)], screen=screen)
                 self.assertEqual(run.selector(), -128, run.result)
                 self.assertEqual(len(run.waits()), 3, run.result)
+                width, height = run.place("preview")[2:]
+                self.assertTrue(width >= screen[0] and height >= screen[1], run.place("preview"))
 
     def dense_run(self, steps):
         settings = self.path("dense.txt")
