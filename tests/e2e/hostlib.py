@@ -72,7 +72,7 @@ def script_name():
     return os.path.splitext(os.path.basename(sys.argv[0]))[0] or "session"
 
 
-PREFIX_MARKER = ".corvane-prefix"
+PREFIX_MARKER = ".corvane-prefix-2"  # as scripts/wine-prefix writes it
 # Wine's own programs and libraries, which no run writes to: the copies share
 # them with the shared prefix instead of taking 700 MB each.
 PREFIX_SHARED_FOLDERS = ("system32", "syswow64", "winsxs")
