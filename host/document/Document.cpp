@@ -6,6 +6,17 @@ pfDocument::pfDocument(int nWidth, int nHeight, int nPlanes, int nDepth)
 {
 }
 
+pfDocument pfDocument::Unfilled(int nWidth, int nHeight, int nPlanes, int nDepth)
+{
+    pfDocument document;
+    document.m_nWidth = nWidth;
+    document.m_nHeight = nHeight;
+    document.m_nPlanes = nPlanes;
+    document.m_nDepth = nDepth;
+    document.m_Samples.Reset(static_cast<std::size_t>(BytesFor(nWidth, nHeight, nPlanes, nDepth)));
+    return document;
+}
+
 uint64_t pfDocument::BytesFor(int nWidth, int nHeight, int nPlanes, int nDepth)
 {
     return uint64_t(nWidth) * uint64_t(nHeight) * uint64_t(nPlanes) * (nDepth == 16 ? 2 : 1);

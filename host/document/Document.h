@@ -34,6 +34,9 @@ class pfDocument {
 public:
     pfDocument() = default;
     pfDocument(int nWidth, int nHeight, int nPlanes, int nDepth);
+    // A document whose samples are left undefined, for a copy that is
+    // filled in row by row: untouched memory costs nothing.
+    static pfDocument Unfilled(int nWidth, int nHeight, int nPlanes, int nDepth);
 
     // The bytes a document of this size takes.
     static uint64_t BytesFor(int nWidth, int nHeight, int nPlanes, int nDepth);

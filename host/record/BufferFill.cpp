@@ -121,6 +121,13 @@ int SamplingStep(Fixed nRate)
 OSErr FillBuffer(const pfDocument& source, const pfBufferRequest& request, pfLargeBuffer& buffer,
                  int32_t& nRowBytes)
 {
+    return FillBuffer(pfRowSource(source), request, buffer, nRowBytes);
+}
+
+OSErr FillBuffer(const pfRowSource& rows, const pfBufferRequest& request, pfLargeBuffer& buffer,
+                 int32_t& nRowBytes)
+{
+    const pfDocument& source = rows.Document();
     if (request.nLoPlane < 0 || request.nHiPlane < request.nLoPlane || request.nHiPlane >= source.GetPlanes() ||
         request.nRate < 1)
         return paramErr;
@@ -140,13 +147,16 @@ OSErr FillBuffer(const pfDocument& source, const pfBufferRequest& request, pfLar
     for (int nRow = 0; nRow < Height(request.rect); ++nRow) {
         uint8_t* pRow = buffer.Data() + std::size_t(nRow) * nRowBytes;
         const int y = (request.rect.top + nRow) * request.nRate;
+        // A row outside the image reads the nearest edge row, if any.
+        const pfDocument& rowDocument = rows.RowDocument(std::clamp(y, 0, source.GetHeight() - 1));
         std::memset(pRow + nDataBytes, 0, std::size_t(nRowBytes) - nDataBytes);
         if (!bInside) {
-            FillPaddedRow(source, request, y, pRow);
+            FillPaddedRow(rowDocument, request, y, pRow);
             continue;
         }
         const std::size_t nLeft = std::size_t(request.rect.left) * request.nRate;
-        const uint8_t* pFrom = source.Row(y) + nLeft * source.GetPixelBytes() + request.nLoPlane * nSampleBytes;
+        const uint8_t* pFrom =
+            rowDocument.Row(y) + nLeft * source.GetPixelBytes() + request.nLoPlane * nSampleBytes;
         CopyPixels(pFrom, source.GetPixelBytes() * request.nRate, pRow, nBufferPixelBytes, nBufferPixelBytes,
                    Width(request.rect));
     }

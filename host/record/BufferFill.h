@@ -29,10 +29,26 @@ bool IsEmpty(const Rect& rect);
 // Integral sampling step of a 16.16 rate; 0 counts as 1, below 0 is invalid.
 int SamplingStep(Fixed nRate);
 
+// The rows a delivery reads: the document's own, or for some rows a copy
+// of them as they were (see pfRowSnapshot).
+class pfRowSource {
+public:
+    explicit pfRowSource(const pfDocument& document) : m_Document(document) {}
+    virtual ~pfRowSource() = default;
+    const pfDocument& Document() const { return m_Document; }
+    // The document holding row y (inside the image) as the delivery sees it.
+    virtual const pfDocument& RowDocument(int) const { return m_Document; }
+
+private:
+    const pfDocument& m_Document;
+};
+
 // Fills buffer rows padded to kRowAlignment bytes. Padding 0..255 fills bytes with
 // that value, -1 repeats the nearest edge pixel, -2 leaves zeros, -3 (or
 // anything else out of range) makes a request reaching outside the image
 // fail with paramErr. Invalid plane ranges fail with paramErr too.
+OSErr FillBuffer(const pfRowSource& rows, const pfBufferRequest& request, pfLargeBuffer& buffer,
+                 int32_t& nRowBytes);
 OSErr FillBuffer(const pfDocument& source, const pfBufferRequest& request, pfLargeBuffer& buffer,
                  int32_t& nRowBytes);
 

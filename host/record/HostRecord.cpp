@@ -212,7 +212,7 @@ OSErr pfHostRecord::AdvanceState()
     try {
         // Only a commit followed by a new delivery needs the unfiltered copy.
         if (m_PendingOutput.bActive && !m_pSource)
-            m_pSource = std::make_unique<pfDocument>(m_Document);
+            m_pSource = std::make_unique<pfRowSnapshot>(m_Document);
         CommitOutput();
         ReleaseBuffers();
         return Deliver();
@@ -232,6 +232,8 @@ void pfHostRecord::EndSelector()
 void pfHostRecord::CommitOutput()
 {
     if (m_PendingOutput.bActive) {
+        if (m_pSource)
+            m_pSource->Keep(m_PendingOutput.request.rect.top, m_PendingOutput.request.rect.bottom);
         CommitBuffer(m_Document, m_PendingOutput.request, m_OutBuffer, m_PendingOutput.nRowBytes);
         m_bDocumentWritten = true;
     }
@@ -271,7 +273,8 @@ OSErr pfHostRecord::Deliver()
     }
     int32_t nInRowBytes = 0, nOutRowBytes = 0, nMaskRowBytes = 0;
     if (bInput) {
-        if (const OSErr nErr = FillBuffer(m_pSource ? *m_pSource : m_Document, input, m_InBuffer, nInRowBytes))
+        const pfRowSource ownRows(m_Document);
+        if (const OSErr nErr = FillBuffer(m_pSource ? *m_pSource : ownRows, input, m_InBuffer, nInRowBytes))
             return nErr;
     }
     if (bOutput) {

@@ -13,6 +13,7 @@
 #include "host/document/Document.h"
 #include "host/document/DocumentFormat.h"
 #include "HandleSuite.h"
+#include "RowSnapshot.h"
 #include "framework/hostinterface/HostInterface.h"
 #include "host/profiles/HostProfile.h"
 
@@ -108,7 +109,7 @@ private:
     void DeliverInPlace(const pfBufferRequest& output);
 
     pfDocument& m_Document;
-    std::unique_ptr<pfDocument> m_pSource; // the unfiltered document, once output was committed
+    std::unique_ptr<pfRowSnapshot> m_pSource; // the unfiltered document, once output was committed
     const pfDocument* m_pMask;
     std::size_t m_nRecordBytes;
     std::unique_ptr<FilterRecord, pfRecordRelease> m_pRecord;

@@ -146,6 +146,12 @@ TEST_F(HostAdvanceState, InputStaysTheUnfilteredImageAfterOutputWasCommitted)
     ASSERT_EQ(record.advanceState(), noErr);
     EXPECT_EQ(document.Get(0, 0, 0), 250);
     EXPECT_EQ(InByte(record, 0, 0), 0) << "the source is read, not the committed tile";
+    // Rows first written by a later commit are kept too, for sampled reads.
+    static_cast<uint8_t*>(record.outData)[2 * record.outRowBytes] = 251;
+    Request(record, Rect{0, 0, 2, 3}, 2, 2);
+    ASSERT_EQ(record.advanceState(), noErr);
+    EXPECT_EQ(document.Get(0, 0, 2), 251);
+    EXPECT_EQ(InByte(record, 1, 0), 20) << "row 2, sampled";
 }
 
 // Writing in place: whole-pixel requests of the same rectangle get the
