@@ -115,7 +115,10 @@ struct pfUiDriver::State {
         PostMessageW(hWindow, pfHostWindow::GetSyncMessage(), reinterpret_cast<WPARAM>(hSync), 0);
         const DWORD nStart = GetTickCount();
         while (WaitForSingleObject(hSync, kPollMs) == WAIT_TIMEOUT) {
-            if (!FindUiWindow("interface"))
+            // The dialog is gone once neither window shows; the preview
+            // shows alone while the first picture is drawn, and the
+            // thread answers once it has been.
+            if (!FindUiWindow("interface") && !FindUiWindow("preview"))
                 return;
             if (GetTickCount() - nStart > nTimeoutMs)
                 throw StepFailed("the dialog did not answer within " + std::to_string(nTimeoutMs / 1000) + " s");
