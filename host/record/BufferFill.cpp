@@ -148,7 +148,7 @@ OSErr FillBuffer(const pfRowSource& rows, const pfBufferRequest& request, pfLarg
         uint8_t* pRow = buffer.Data() + std::size_t(nRow) * nRowBytes;
         const int y = (request.rect.top + nRow) * request.nRate;
         // A row outside the image reads the nearest edge row, if any.
-        const pfDocument& rowDocument = rows.RowDocument(std::clamp(y, 0, source.GetHeight() - 1));
+        const pfDocument& rowDocument = rows.RowDocument(std::max(0, std::min(y, source.GetHeight() - 1)));
         std::memset(pRow + nDataBytes, 0, std::size_t(nRowBytes) - nDataBytes);
         if (!bInside) {
             FillPaddedRow(rowDocument, request, y, pRow);
