@@ -5,6 +5,7 @@
 #include "PreviewWin32.h"
 
 #include "framework/controls/AngleMath.h"
+#include "framework/controls/SwatchGrey.h"
 #include "framework/plugin/Filter.h"
 #include "framework/parameters/Parameter.h"
 #include "framework/controls/ParameterUIKinds.h"
@@ -56,12 +57,16 @@ void PaintDial(HDC hDC, const RECT& rect, double fAngle)
 
 } // namespace
 
-void pfPreviewWin32::PaintInterfaceControls(HDC hDC)
+// On a grey image the swatches show, and the render uses, the grey of equal
+// luminance. Painting converts them; the dialog's start and OK do too, so
+// what is rendered never depends on whether a paint came first.
+bool pfPreviewWin32::MatchColorsToGreyImage()
 {
-    if (!m_pBindings)
-        return;
     const bool bGrey = m_pFilterRecord && (m_pFilterRecord->imageMode == plugInModeGrayScale ||
                                            m_pFilterRecord->imageMode == plugInModeGray16);
+    if (!m_pBindings || !bGrey)
+        return false;
+    bool bChanged = false;
     for (pfParameterUI* pBinding : *m_pBindings) {
         auto* pSwatch = dynamic_cast<pfParameterUIRGBWin32*>(pBinding);
         pfParameterRGB* pColor = pSwatch ? pSwatch->Bound() : nullptr;
@@ -70,13 +75,26 @@ void pfPreviewWin32::PaintInterfaceControls(HDC hDC)
             continue;
         double r = 0, g = 0, b = 0;
         pColor->GetValue(r, g, b);
-        if (bGrey) {
-            // What the render of a grey image will use; a preview drawn
-            // with the colour before must follow.
-            r = g = b = 0.292687786 * r + 0.552149646 * g + 0.155162568 * b;
-            if (pColor->SetValue(r, g, b))
-                ParametersChanged();
-        }
+        if (ToSwatchGrey(r, g, b))
+            bChanged = pColor->SetValue(r, g, b) || bChanged;
+    }
+    return bChanged;
+}
+
+void pfPreviewWin32::PaintInterfaceControls(HDC hDC)
+{
+    if (!m_pBindings)
+        return;
+    if (MatchColorsToGreyImage())
+        ParametersChanged();
+    for (pfParameterUI* pBinding : *m_pBindings) {
+        auto* pSwatch = dynamic_cast<pfParameterUIRGBWin32*>(pBinding);
+        const pfParameterRGB* pColor = pSwatch ? pSwatch->Bound() : nullptr;
+        RECT rect{};
+        if (!pColor || !ControlRect(m_hInterface, pSwatch->GetControlId(), rect))
+            continue;
+        double r = 0, g = 0, b = 0;
+        pColor->GetValue(r, g, b);
         FrameRect(hDC, &rect, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
         InflateRect(&rect, -1, -1);
         const BrushHandle brush(CreateSolidBrush(RGB(ColorByte(r), ColorByte(g), ColorByte(b))));

@@ -94,6 +94,7 @@ INT_PTR pfPreviewWin32::OnInterfaceCommand(int nId, int nNotification)
         if (nNotification != kNotifyClicked)
             return 0;
         PF_TRACE(PF_TRACE_INFO, "UIProcedure - WM_COMMAND OK pressed.");
+        MatchColorsToGreyImage();
         PostQuitMessage(1);
         return 0;
     case IDCANCEL:

@@ -115,6 +115,7 @@ bool pfPreviewWin32::Show(pfFilter* pFilter, FilterRecord* pFilterRecord, std::v
         m_nScrollX = m_nScrollY = 0;
         m_nImageWidth = m_nImageHeight = 0;
         SetKeyboardDialog(m_hInterface);
+        MatchColorsToGreyImage();
         PlacePreview();
         FitScaleFactor();
         // In the state it was placed in (a maximised one stays so), without

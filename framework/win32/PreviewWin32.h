@@ -92,6 +92,7 @@ private:
 
     // Colour swatches and angle dials of the interface dialog.
     void PaintInterfaceControls(HDC hDC);
+    bool MatchColorsToGreyImage();
     void OnInterfaceMouseMove(int x, int y);
     void OnInterfaceLeftButtonDown(int x, int y);
     void OnInterfaceLeftButtonUp();

@@ -6,6 +6,7 @@
 #include "framework/controls/AngleMath.h"
 #include "framework/controls/ControlText.h"
 #include "framework/controls/DialogControls.h"
+#include "framework/controls/SwatchGrey.h"
 
 #include "TestSupport.h"
 
@@ -161,6 +162,20 @@ TEST(AngleMath, StraightUpIsExactlyTheTopOfATurn)
     ASSERT_TRUE(AngleFromPoint(90, 0, 47, fAngle));
     EXPECT_EQ(FormatDegrees(SplitAngle(fAngle).fDegrees), "180.00");
     EXPECT_EQ(FormatDegrees(-0.0), "0.00") << "a randomized zero";
+}
+
+TEST(SwatchGrey, AColourBecomesItsLuminanceAndAGreyStaysExactlyAsItWas)
+{
+    double r = 0.5, g = 0.8, b = 0.05;
+    ASSERT_TRUE(ToSwatchGrey(r, g, b));
+    EXPECT_DOUBLE_EQ(r, 0.5958217382);
+    EXPECT_TRUE(r == g && g == b);
+    // The weights would turn this grey into 0.05000000000000001.
+    double fGrey = 0.05;
+    ASSERT_NE(0.292687786 * fGrey + 0.552149646 * fGrey + 0.155162568 * fGrey, fGrey);
+    r = g = b = fGrey;
+    EXPECT_FALSE(ToSwatchGrey(r, g, b));
+    EXPECT_TRUE(r == fGrey && g == fGrey && b == fGrey);
 }
 
 TEST(Randomize, WeightsAreCubedThousandthsAndAnglesStayWithinTheStrength)
