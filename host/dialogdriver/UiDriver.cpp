@@ -21,6 +21,9 @@ constexpr DWORD kPollMs = 10;
 constexpr DWORD kDefaultTimeoutMs = 30000;
 constexpr DWORD kGraceMs = 2000;
 constexpr DWORD kSettleMs = 30; // the preview counts as idle after this long
+// The dialog's windows paint after a render; a wait lasts until they have,
+// or this long, so that the next step is not timed with their painting.
+constexpr DWORD kPaintPatienceMs = 2000;
 // The plug-in's preview window carries this property while a render is
 // pending or running.
 const char kPendingProperty[] = "pfPreviewPending";
@@ -141,6 +144,11 @@ struct pfUiDriver::State {
 
     // --- steps
 
+    static bool DialogPaintPending()
+    {
+        return UiPaintPending(FindUiWindow("interface")) || UiPaintPending(FindUiWindow("preview"));
+    }
+
     void Wait()
     {
         const HWND hPreview = Window("preview");
@@ -165,9 +173,10 @@ struct pfUiDriver::State {
                 nIdleSince = nNow;
             } else if (nNow - nIdleSince >= kSettleMs) {
                 Send(hPreview, WM_NULL, 0, 0);
-                if (!GetPropA(hPreview, kPendingProperty))
+                if (GetPropA(hPreview, kPendingProperty))
+                    bIdle = false;
+                else if (!DialogPaintPending() || nNow - nIdleSince >= kPaintPatienceMs)
                     break;
-                bIdle = false;
             }
             if (nNow - nStart > nTimeoutMs)
                 throw StepFailed("the preview was still rendering after " + std::to_string(nTimeoutMs / 1000) +

@@ -203,7 +203,8 @@ ID is a control id; X Y are client coordinates. Every step waits up to the
 step timeout for its window and fails with its line number otherwise.
   wait                   until the preview is painted and no render is pending;
                          prints "wait MS" (milliseconds since the last action,
-                         before any: since the plug-in was asked to start)
+                         before any: since the plug-in was asked to start);
+                         the next step comes once both windows have painted
   delivery               prints "delivery MS": the milliseconds our host spent
                          delivering image data since the plug-in started
   set WINDOW ID TEXT     focus an edit and replace its text (one change)

@@ -82,7 +82,25 @@ BOOL CALLBACK CollectStatic(HWND hWnd, LPARAM lParam)
     return TRUE;
 }
 
+BOOL CALLBACK FindUnpainted(HWND hWnd, LPARAM lParam)
+{
+    if (!IsWindowVisible(hWnd) || !GetUpdateRect(hWnd, nullptr, FALSE))
+        return TRUE;
+    *reinterpret_cast<bool*>(lParam) = true;
+    return FALSE;
+}
+
 } // namespace
+
+bool UiPaintPending(HWND hWnd)
+{
+    if (!hWnd)
+        return false;
+    bool bPending = GetUpdateRect(hWnd, nullptr, FALSE) != FALSE;
+    if (!bPending)
+        EnumChildWindows(hWnd, FindUnpainted, reinterpret_cast<LPARAM>(&bPending));
+    return bPending;
+}
 
 std::vector<std::string> UiStaticTexts(HWND hWnd)
 {

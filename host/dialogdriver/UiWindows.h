@@ -27,6 +27,10 @@ std::string UiCheckState(HWND hControl);
 // The texts of a window's visible static controls, in child order.
 std::vector<std::string> UiStaticTexts(HWND hWnd);
 
+// Whether a window or one of its visible children still has something to
+// paint.
+bool UiPaintPending(HWND hWnd);
+
 // The entries of a combo box or list box.
 std::vector<std::string> UiListItems(HWND hControl);
 #endif
