@@ -127,6 +127,37 @@ INT_PTR pfPreviewWin32::HandlePreviewProcedure(HWND hWnd, UINT nMessage, WPARAM 
     return 0;
 }
 
+// A new picture in the place of the last one changes only the picture: its
+// margins stay as painted, and under Wine every pixel painted is copied to
+// the screen again (a 4K screen's margins around a fitted picture are twice
+// the picture). Position markers may reach into the margins anywhere, so
+// with any of them the whole frame is painted.
+void pfPreviewWin32::InvalidatePicture()
+{
+    if (!m_hPreview)
+        return;
+    const RECT frame = GetFrame();
+    const RECT picture = PictureRect(frame);
+    const bool bMarkers = m_pBindings && std::any_of(m_pBindings->begin(), m_pBindings->end(), [](pfParameterUI* p) {
+                              return dynamic_cast<pfParameterUIPositionWin32*>(p) != nullptr;
+                          });
+    if (bMarkers || !EqualRect(&picture, &m_PaintedPicture))
+        InvalidateRect(m_hPreview, &frame, FALSE);
+    else
+        InvalidateRect(m_hPreview, &picture, FALSE);
+}
+
+RECT pfPreviewWin32::PictureRect(const RECT& frame) const
+{
+    pfPreviewAxis xAxis{frame.right - frame.left, m_nImageWidth, m_fDisplayScale, m_nScrollX};
+    pfPreviewAxis yAxis{frame.bottom - frame.top, m_nImageHeight, m_fDisplayScale, m_nScrollY};
+    xAxis.nScroll = ClampScroll(xAxis);
+    yAxis.nScroll = ClampScroll(yAxis);
+    const pfPictureSpan across = PictureSpan(frame.left, xAxis);
+    const pfPictureSpan down = PictureSpan(frame.top, yAxis);
+    return RECT{across.nStart, down.nStart, across.nStart + across.nShown, down.nStart + down.nShown};
+}
+
 void pfPreviewWin32::PaintPreview(HDC hDC)
 {
     const RECT frame = GetFrame();
@@ -164,6 +195,14 @@ void pfPreviewWin32::PaintPreview(HDC hDC)
         FillSolid(hDC, across.nStart, down.nStart, across.nStart + across.nShown, down.nStart + down.nShown, 0);
     }
     const RECT picture{across.nStart, down.nStart, across.nStart + across.nShown, down.nStart + down.nShown};
+    // Only a paint of the whole frame leaves the margins matching the picture.
+    RECT clip{}, both{};
+    GetClipBox(hDC, &clip);
+    UnionRect(&both, &clip, &frame);
+    if (EqualRect(&both, &clip))
+        m_PaintedPicture = picture;
+    else if (!EqualRect(&picture, &m_PaintedPicture))
+        m_PaintedPicture = RECT{};
     PaintMargins(hDC, frame, picture);
     PaintPositionMarkers(hDC, across.nStart, down.nStart, down.nShown, across.nDisplay, down.nDisplay);
 }

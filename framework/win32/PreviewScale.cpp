@@ -119,7 +119,7 @@ void pfPreviewWin32::DrawToPreview()
         }
         m_bBitsValid = true;
         m_RenderedWindow = window;
-        InvalidatePreview();
+        InvalidatePicture();
     }
     PF_TRACE_EXIT("pfPreviewWin32::DrawToPreview()");
 }

@@ -266,7 +266,7 @@ void pfPreviewWin32::RenderStep()
         if (nResult != noErr)
             break;
         DrawToPreview();
-        InvalidatePreview();
+        InvalidatePicture();
         UpdateWindow(m_hPreview);
         if (g_bPreviewDirty || m_nRenderPass == 0)
             continue;

@@ -37,6 +37,8 @@ public:
     Rect VisibleWindow(int nMargin) const;
     void DrawToPreview();
     void InvalidatePreview();
+    void InvalidatePicture();
+    RECT PictureRect(const RECT& frame) const;
     void UpdateUndoButtons();
     void UpdateSettingsList();
 
@@ -138,6 +140,7 @@ private:
     bool m_bBitsValid = false;
     // The part of the bitmap the last render filled.
     Rect m_RenderedWindow{};
+    RECT m_PaintedPicture{}; // where the last paint put the picture
     double m_fDisplayScale = 1.0;
     int m_nRenderPass = 0;
     char m_szPresetName[255] = {};
