@@ -356,6 +356,18 @@ TEST(GammaTable, RunsFromZeroToOne)
     EXPECT_EQ(zero[32767], 1.0f);
 }
 
+TEST(GammaTable, ATableMadeAgainIsItsOwnCopyOfTheSameBits)
+{
+    auto first = MakeGammaTable(2.2);
+    const std::vector<float> expected(first.get(), first.get() + kGammaTableSize);
+    first[16384] = -1.0f;
+    const auto again = MakeGammaTable(2.2);
+    EXPECT_TRUE(std::equal(expected.begin(), expected.end(), again.get()));
+    // 0 and -0 are told apart: an exponent of -infinity makes the mid-greys infinite.
+    EXPECT_TRUE(std::isinf(MakeGammaTable(-0.0)[16384]));
+    EXPECT_EQ(MakeGammaTable(0.0)[16384], 0.0f);
+}
+
 TEST(SourceColour, ClipColorCapsTheFieldAtTheColourItself)
 {
     const auto table = MakeGammaTable(1.0);
