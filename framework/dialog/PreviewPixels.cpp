@@ -73,19 +73,19 @@ void ConvertPlainRow(const uint8_t* pRow, uint8_t* pOut, int nColumns, const Pix
 {
     const int nStep = layout.nPlanes;
     if (layout.nColors == 3) {
-        for (int x = 0; x < nColumns; ++x, pRow += nStep, pOut += 3) {
+        for (int x = 0; x < nColumns; ++x, pRow += nStep, pOut += kPreviewPixelBytes) {
             pOut[0] = pRow[2];
             pOut[1] = pRow[1];
             pOut[2] = pRow[0];
         }
     } else if (layout.nColors == 2) {
-        for (int x = 0; x < nColumns; ++x, pRow += nStep, pOut += 3) {
+        for (int x = 0; x < nColumns; ++x, pRow += nStep, pOut += kPreviewPixelBytes) {
             pOut[0] = pRow[1];
             pOut[1] = pRow[0];
             pOut[2] = 0;
         }
     } else {
-        for (int x = 0; x < nColumns; ++x, pRow += nStep, pOut += 3)
+        for (int x = 0; x < nColumns; ++x, pRow += nStep, pOut += kPreviewPixelBytes)
             pOut[0] = pOut[1] = pOut[2] = pRow[0];
     }
 }
@@ -99,7 +99,7 @@ bool AllocatePreviewBitmap(pfPreviewBitmap& bitmap, int nWidth, int nHeight)
         return false;
     const int nStride = PreviewBufferStride(nWidth);
     try {
-        bitmap.bits.assign(std::size_t(nStride) * std::size_t(nHeight) * 3, 0);
+        bitmap.bits.assign(std::size_t(nStride) * std::size_t(nHeight) * kPreviewPixelBytes, 0);
     } catch (const std::bad_alloc&) {
         bitmap = pfPreviewBitmap();
         return false;
@@ -140,12 +140,12 @@ pfPreviewConversion ConvertOutputToPreview(const FilterRecord& record, pfPreview
     const bool bPlain = !bDeep && layout.nAlphaIndex < 0;
     for (int y = y0; y < y1; ++y) {
         const uint8_t* pRow = pData + int64_t(y) * record.outRowBytes;
-        uint8_t* pOut = bitmap.bits.data() + (std::size_t(nRows - 1 - y) * bitmap.nStride + std::size_t(x0)) * 3;
+        uint8_t* pOut = bitmap.bits.data() + (std::size_t(nRows - 1 - y) * bitmap.nStride + std::size_t(x0)) * kPreviewPixelBytes;
         if (bPlain) {
             ConvertPlainRow(pRow + int64_t(x0) * layout.nPlanes, pOut, x1 - x0, layout);
             continue;
         }
-        for (int x = x0; x < x1; ++x, pOut += 3) {
+        for (int x = x0; x < x1; ++x, pOut += kPreviewPixelBytes) {
             const int nBase = x * layout.nPlanes;
             int rgb[3];
             if (layout.nColors == 1) {

@@ -1,5 +1,5 @@
 // Turns the host's output tile of a preview render into the preview's
-// 24-bit picture: grey, RGB or two channels (as green and blue), 8 or 16
+// 32-bit picture: grey, RGB or two channels (as green and blue), 8 or 16
 // bits, with transparent pixels shown over a checkerboard whose squares are
 // 16 pixels of the whole image at any zoom.
 #pragma once
@@ -9,8 +9,13 @@
 #include <cstdint>
 #include <vector>
 
+// Bytes of a pixel: blue, green, red and one unused. The screen's own
+// format: under Wine a 24-bit picture takes three and a half times as long
+// to reach the window as this one (3 million pixels: 5.6 against 1.6 ms).
+constexpr int kPreviewPixelBytes = 4;
+
 // A bottom-up device-independent bitmap: rows of nStride pixels of blue,
-// green and red bytes, the picture's top row last.
+// green and red bytes and an unused one, the picture's top row last.
 struct pfPreviewBitmap {
     std::vector<uint8_t> bits;
     int nStride = 0;

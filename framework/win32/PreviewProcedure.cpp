@@ -183,7 +183,7 @@ void pfPreviewWin32::PaintPreview(HDC hDC)
         info.bmiHeader.biWidth = m_nBitsWidth;
         info.bmiHeader.biHeight = m_nBitsHeight;
         info.bmiHeader.biPlanes = 1;
-        info.bmiHeader.biBitCount = 24;
+        info.bmiHeader.biBitCount = WORD(8 * kPreviewPixelBytes);
         info.bmiHeader.biCompression = BI_RGB;
         info.bmiHeader.biSizeImage = DWORD(m_pBits.bits.size());
         SetStretchBltMode(hDC, COLORONCOLOR);

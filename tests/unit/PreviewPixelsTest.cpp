@@ -34,7 +34,7 @@ struct Tile {
 // Blue, green, red of the picture's pixel (x, y), y counted from the top.
 std::array<int, 3> Pixel(const pfPreviewBitmap& bitmap, int x, int y)
 {
-    const uint8_t* p = &bitmap.bits[(std::size_t(bitmap.nHeight - 1 - y) * bitmap.nStride + x) * 3];
+    const uint8_t* p = &bitmap.bits[(std::size_t(bitmap.nHeight - 1 - y) * bitmap.nStride + x) * kPreviewPixelBytes];
     return {p[0], p[1], p[2]};
 }
 
