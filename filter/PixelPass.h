@@ -231,20 +231,34 @@ pfBlendRowFunction<Sample, N, bAlpha> ChooseBlendRow(unsigned nMode)
     return ChooseBlendRow<Sample, N, bAlpha>(nMode, std::make_integer_sequence<unsigned, kBlendReplace>());
 }
 
+// Where the views of a pass start in the output: the row listener is told
+// of output rows.
+struct pfPassOrigin {
+    int32_t x = 0, y = 0;
+};
+
 // The whole pass. Results are brought into the unit range before they
 // become samples, so no sample wraps around whatever the mode produced.
-// After every row: progress in the second half of the bar, then the
-// interruption check, both on the calling thread.
+// After every row: the snapshot's row listener on the thread that did it,
+// then progress in the second half of the bar and the interruption check,
+// both on the calling thread.
 template <typename Sample, int N, bool bAlpha>
 int16_t BlendFieldIntoImage(const pfRenderSnapshot& snapshot, const FieldView& field, const float* pGammaTable,
                             const PixelView& in, const PixelView& out, const PixelView& mask,
-                            const FilterRecord* pFilterRecord, pfWorkerTeam* pTeam = nullptr)
+                            const FilterRecord* pFilterRecord, pfWorkerTeam* pTeam = nullptr,
+                            pfPassOrigin origin = {})
 {
     const pfPassContext<Sample, N, bAlpha> context(snapshot, field, pGammaTable, in, out, mask);
     const pfBlendRowFunction<Sample, N, bAlpha> fnBlendRow = ChooseBlendRow<Sample, N, bAlpha>(snapshot.nBlendMode);
     const int32_t nHeight = out.nHeight;
+    const pfRowFinished* pRowFinished = snapshot.pRowFinished;
+    const int32_t nEndColumn = origin.x + out.nWidth;
     pfRowWork work;
-    work.fnRow = [&context, fnBlendRow](int32_t y) { fnBlendRow(context, y); };
+    work.fnRow = [&context, fnBlendRow, pRowFinished, origin, nEndColumn](int32_t y) {
+        fnBlendRow(context, y);
+        if (pRowFinished)
+            (*pRowFinished)(origin.y + y, origin.x, nEndColumn);
+    };
     work.fnProgress = [pFilterRecord, nHeight](int32_t nDone) {
         if (pFilterRecord->progressProc)
             pFilterRecord->progressProc(nHeight + nDone - 1, 2 * nHeight);

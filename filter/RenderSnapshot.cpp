@@ -32,7 +32,10 @@ pfRenderSnapshot TakeRenderSnapshot(const pfFilterCorvane& filter)
     snapshot.nRenderPass = filter.GetRenderPass();
     snapshot.nThreads = RenderThreadCount();
     snapshot.bPreview = g_nRenderStartTick != 0;
-    if (snapshot.bPreview)
+    if (snapshot.bPreview) {
         snapshot.window = filter.GetRenderWindow();
+        if (filter.GetRowListener())
+            snapshot.pRowFinished = &filter.GetRowListener();
+    }
     return snapshot;
 }

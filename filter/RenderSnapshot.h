@@ -4,6 +4,7 @@
 #pragma once
 
 #include "framework/hostinterface/HostInterface.h"
+#include "framework/plugin/Filter.h"
 
 #include <cstdint>
 
@@ -33,6 +34,8 @@ struct pfRenderSnapshot {
     // A preview's pixel pass covers only this part of the output (relative
     // to its top left) when it is not empty; the synthesis covers it all.
     Rect window{};
+    // A preview's listener for finished rows; null without one.
+    const pfRowFinished* pRowFinished = nullptr;
 };
 
 pfRenderSnapshot TakeRenderSnapshot(const pfFilterCorvane& filter);

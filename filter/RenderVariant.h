@@ -108,7 +108,7 @@ int16_t Render(const pfRenderSnapshot& snapshot, PixelView in, PixelView out, Pi
                 nResult = BlendFieldIntoImage<Sample, N, bAlpha>(
                     snapshot, WindowOf(field, w.x, w.y, w.nWidth, w.nHeight), pGammaTable.get(),
                     WindowOf(in, w.x, w.y, w.nWidth, w.nHeight), WindowOf(out, w.x, w.y, w.nWidth, w.nHeight),
-                    WindowOf(mask, w.x, w.y, w.nWidth, w.nHeight), pFilterRecord, &team);
+                    WindowOf(mask, w.x, w.y, w.nWidth, w.nHeight), pFilterRecord, &team, {w.x, w.y});
             }
         }
     }

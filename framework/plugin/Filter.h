@@ -10,10 +10,16 @@
 #include "framework/undo/Undo.h"
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <vector>
 
 class pfParameterUI;
+
+// Told of each output row a preview render has finished, by whichever
+// thread finished it: row y, columns xFirst to xEnd, relative to the output
+// rectangle's top left.
+using pfRowFinished = std::function<void(int32_t y, int32_t xFirst, int32_t xEnd)>;
 
 class pfFilter {
 public:
@@ -47,6 +53,10 @@ public:
     // output rectangle's top left: what the preview shows. Empty: all of it.
     const Rect& GetRenderWindow() const { return m_RenderWindow; }
     void SetRenderWindow(const Rect& window) { m_RenderWindow = window; }
+    // Lets the preview take each row while it is still in the processor's
+    // cache, instead of reading the whole output again after the render.
+    const pfRowFinished& GetRowListener() const { return m_fnRowFinished; }
+    void SetRowListener(pfRowFinished fnRowFinished) { m_fnRowFinished = std::move(fnRowFinished); }
 
     pfParameters& GetParameters() { return m_Parameters; }
     pfUndoStack& GetUndoStack() { return m_UndoStack; }
@@ -73,6 +83,7 @@ protected:
     pfUndoStack m_UndoStack;
     int32_t m_nRenderPass = 0;
     Rect m_RenderWindow{};
+    pfRowFinished m_fnRowFinished;
     FilterRecord* m_pFilterRecord = nullptr;
     pfReducedRequest m_Reduced;
     bool m_bErrorReported = false;

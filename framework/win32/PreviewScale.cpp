@@ -111,8 +111,9 @@ void pfPreviewWin32::DrawToPreview()
     // draw into.
     if (!m_pBits.IsEmpty()) {
         const Rect window = m_pFilter->GetRenderWindow();
-        if (ConvertOutputToPreview(*m_pFilter->GetRenderRecord(), m_pBits, window) ==
-            pfPreviewConversion::InvalidMode) {
+        // Rows the render handed over as it finished them are in already.
+        if (m_nRowsTaken == 0 && ConvertOutputToPreview(*m_pFilter->GetRenderRecord(), m_pBits, window) ==
+                                     pfPreviewConversion::InvalidMode) {
             PF_TRACE_ERROR_LINE("Invalid imageMode");
             PF_TRACE_EXIT("pfPreviewWin32::DrawToPreview()");
             return;

@@ -94,6 +94,21 @@ HICON SetClassIcon(HWND hWnd, HICON hIcon)
     return reinterpret_cast<HICON>(SetClassLongPtrA(hWnd, GCLP_HICON, reinterpret_cast<LONG_PTR>(hIcon)));
 }
 
+// The preview takes finished rows for as long as the dialog's windows exist.
+class pfRowListening {
+public:
+    pfRowListening(pfFilter& filter, pfRowFinished fnRowFinished) : m_Filter(filter)
+    {
+        filter.SetRowListener(std::move(fnRowFinished));
+    }
+    ~pfRowListening() { m_Filter.SetRowListener(nullptr); }
+    pfRowListening(const pfRowListening&) = delete;
+    pfRowListening& operator=(const pfRowListening&) = delete;
+
+private:
+    pfFilter& m_Filter;
+};
+
 } // namespace
 
 bool pfPreviewWin32::Show(pfFilter* pFilter, FilterRecord* pFilterRecord, std::vector<pfParameterUI*>& bindings)
@@ -108,6 +123,9 @@ bool pfPreviewWin32::Show(pfFilter* pFilter, FilterRecord* pFilterRecord, std::v
 
     bool bAccepted = false;
     if (CreateWindows()) {
+        const pfRowListening listening(*m_pFilter, [this](int32_t y, int32_t xFirst, int32_t xEnd) {
+            TakeFinishedRow(y, xFirst, xEnd);
+        });
         // A new run sets up the record and the buffer for its own image,
         // whatever the last run's render factor was.
         g_nLastRenderFactor = -1;
@@ -256,7 +274,7 @@ void pfPreviewWin32::RenderStep()
         // A small pan stays within what is rendered; a larger one asks for
         // a render when it is painted.
         m_pFilter->SetRenderWindow(VisibleWindow(kPanMargin));
-        const int16_t nResult = m_pFilter->Render(m_pFilter->GetRenderRecord());
+        const int16_t nResult = RenderPreview();
         if (nResult == userCanceledErr) {
             // Overtaken by a change after the patience ran out: go coarser.
             ++m_nRenderPass;
@@ -289,12 +307,28 @@ void pfPreviewWin32::FirstPicture()
     m_bValuesChanged = false;
     m_pFilter->SetRenderPass(m_nRenderPass);
     m_pFilter->SetRenderWindow(VisibleWindow(kPanMargin));
-    if (m_pFilter->Render(m_pFilter->GetRenderRecord()) != noErr)
+    if (RenderPreview() != noErr)
         return;
     g_bPreviewDirty = false;
     DrawToPreview();
     UpdateWindow(m_hPreview);
     SetPending(false);
+}
+
+int16_t pfPreviewWin32::RenderPreview()
+{
+    m_nRowsTaken = 0;
+    return m_pFilter->Render(m_pFilter->GetRenderRecord());
+}
+
+// On a worker thread: the row goes into the picture while the processor
+// still holds it. The render does not touch the picture's buffer otherwise,
+// and no two threads finish the same row.
+void pfPreviewWin32::TakeFinishedRow(int32_t y, int32_t xFirst, int32_t xEnd)
+{
+    const Rect row{int16_t(y), int16_t(xFirst), int16_t(y + 1), int16_t(xEnd)};
+    ConvertOutputToPreview(*m_pFilter->GetRenderRecord(), m_pBits, row);
+    ++m_nRowsTaken;
 }
 
 void pfPreviewWin32::SetPending(bool bPending)

@@ -10,6 +10,7 @@
 
 #include <windows.h>
 
+#include <atomic>
 #include <memory>
 #include <string>
 #include <vector>
@@ -67,6 +68,8 @@ private:
     void RunMessageLoop(bool& bAccepted);
     void RenderStep();
     void FirstPicture();
+    int16_t RenderPreview();
+    void TakeFinishedRow(int32_t y, int32_t xFirst, int32_t xEnd);
     void RequestScaleFactor(int nFactor);
     void SetPending(bool bPending);
 
@@ -138,6 +141,7 @@ private:
     bool m_bDragPosition = false;
     bool m_bPanning = false;
     bool m_bBitsValid = false;
+    std::atomic<int32_t> m_nRowsTaken{0}; // rows the last render handed over
     // The part of the bitmap the last render filled.
     Rect m_RenderedWindow{};
     RECT m_PaintedPicture{}; // where the last paint put the picture

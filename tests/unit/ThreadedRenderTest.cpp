@@ -13,6 +13,7 @@
 
 #include <atomic>
 #include <chrono>
+#include <mutex>
 #include <random>
 #include <string>
 #include <thread>
@@ -186,6 +187,28 @@ TEST(ThreadedRender, TheProgressOfThePixelPassNeverGoesBack)
     for (size_t i = 1; i < g_Progress.size(); ++i)
         EXPECT_LE(g_Progress[i - 1].first, g_Progress[i].first);
     EXPECT_EQ(g_Progress.back(), single.back());
+}
+
+TEST(ThreadedRender, APreviewsListenerHearsOfEveryRowOfItsWindowOnceAndInOutputCoordinates)
+{
+    std::mt19937 random(5);
+    TestImage image = MakeImage({8, 3, false}, 0, random);
+    std::mutex lock;
+    std::vector<int> heard(kHeight, 0);
+    int nWrongColumns = 0;
+    const pfRowFinished listener = [&](int32_t y, int32_t xFirst, int32_t xEnd) {
+        const std::lock_guard<std::mutex> guard(lock);
+        ++heard.at(size_t(y));
+        nWrongColumns += xFirst != 10 || xEnd != 60;
+    };
+    pfRenderSnapshot snapshot = RandomParameters(random, kBlendNormal);
+    snapshot.nThreads = 3;
+    snapshot.window = Rect{20, 10, 70, 60};
+    snapshot.pRowFinished = &listener;
+    EXPECT_EQ(SelectRenderTemplate(snapshot, &image.record), 0);
+    for (int y = 0; y < kHeight; ++y)
+        EXPECT_EQ(heard[size_t(y)], y >= 20 && y < 70 ? 1 : 0) << "row " << y;
+    EXPECT_EQ(nWrongColumns, 0);
 }
 
 TEST(RenderThreads, TheEnvironmentCapIsAWholeNumberFromOne)
