@@ -70,6 +70,7 @@ struct pfUiDriver::State {
     bool bActed = false; // before the first action, waits count from the filter's start
     bool bSucceeded = false;
     bool bClosed = false;
+    std::atomic<bool> bFinishing{false}; // the host has done all its runs
     std::map<HWND, WPARAM> buttons; // mouse buttons held per window
 
     // --- finding things
@@ -409,10 +410,13 @@ struct pfUiDriver::State {
         WaitClosed(hInterface);
     }
 
+    // Until both windows are gone: the preview goes after the interface, and
+    // a step for the next run must not find the closing one.
     void WaitClosed(HWND hInterface)
     {
+        const HWND hPreview = FindUiWindow("preview");
         const DWORD nStart = GetTickCount();
-        while (IsWindow(hInterface)) {
+        while (IsWindow(hInterface) || (hPreview && IsWindow(hPreview))) {
             if (GetTickCount() - nStart > nTimeoutMs)
                 throw StepFailed("the dialog did not close");
             Sleep(kPollMs);
@@ -490,22 +494,22 @@ struct pfUiDriver::State {
             nTimeoutMs = DWORD(std::max(step.Int(0), 1)) * 1000;
     }
 
-    // Closes whatever the failed script left open, modal windows first,
-    // then cancels the dialog run.
+    // Closes whatever the failed script left open, modal windows first, then
+    // cancels the dialog run; and every dialog of the runs still to come as
+    // it appears, until the host has done them all: without its script the
+    // host would wait on them for ever.
     void Abandon()
     {
-        const DWORD nStart = GetTickCount();
-        for (int nRound = 0; GetTickCount() - nStart < 10000; ++nRound) {
+        static const WPARAM kAnswers[] = {IDCANCEL, IDNO, IDOK};
+        for (int nRound = 0; !bFinishing; ++nRound) {
             const std::vector<HWND> others = OtherDialogs();
-            if (others.empty())
-                break;
-            static const WPARAM kAnswers[] = {IDCANCEL, IDNO, IDOK};
             for (const HWND hDialog : others)
                 PostMessageW(hDialog, WM_COMMAND, kAnswers[nRound % 3], 0);
+            const HWND hInterface = FindUiWindow("interface");
+            if (others.empty() && hInterface)
+                PostMessageW(GetDlgItem(hInterface, IDCANCEL), BM_CLICK, 0, 0);
             Sleep(200);
         }
-        if (const HWND hInterface = FindUiWindow("interface"))
-            PostMessageW(GetDlgItem(hInterface, IDCANCEL), BM_CLICK, 0, 0);
     }
 
     void Execute()
@@ -576,6 +580,7 @@ bool pfUiDriver::Start(std::string& strError)
 
 bool pfUiDriver::Finish()
 {
+    m_pState->bFinishing = true;
     if (m_pState->hThread) {
         WaitForSingleObject(m_pState->hThread, INFINITE);
         CloseHandle(m_pState->hThread);
