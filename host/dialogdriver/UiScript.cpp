@@ -241,8 +241,9 @@ step timeout for its window and fails with its line number otherwise.
   capture WINDOW FILE.png         the window as seen on the screen
   capture-client WINDOW FILE.png  its client area only
   answer WINDOW BUTTON   press a button of a (modal) window by id or its text
-  ok | cancel            press OK or Cancel of the interface and wait until it
-                         closes; later steps wait for the next dialog (--runs)
+  ok | cancel            press OK or Cancel of the interface and wait until its
+                         windows close; later steps wait for the next dialog
+                         (--runs). After a failed step every dialog is cancelled
   sleep MS | timeout SECONDS (per step; default 30)
 )";
 }
