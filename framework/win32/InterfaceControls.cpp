@@ -67,16 +67,11 @@ bool pfPreviewWin32::MatchColorsToGreyImage()
     if (!m_pBindings || !bGrey)
         return false;
     bool bChanged = false;
-    for (pfParameterUI* pBinding : *m_pBindings) {
-        auto* pSwatch = dynamic_cast<pfParameterUIRGBWin32*>(pBinding);
-        pfParameterRGB* pColor = pSwatch ? pSwatch->Bound() : nullptr;
-        RECT rect{};
-        if (!pColor || !ControlRect(m_hInterface, pSwatch->GetControlId(), rect))
-            continue;
+    for (const pfSwatch& swatch : Swatches()) {
         double r = 0, g = 0, b = 0;
-        pColor->GetValue(r, g, b);
+        swatch.pColor->GetValue(r, g, b);
         if (ToSwatchGrey(r, g, b))
-            bChanged = pColor->SetValue(r, g, b) || bChanged;
+            bChanged = swatch.pColor->SetValue(r, g, b) || bChanged;
     }
     return bChanged;
 }
@@ -87,14 +82,10 @@ void pfPreviewWin32::PaintInterfaceControls(HDC hDC)
         return;
     if (MatchColorsToGreyImage())
         ParametersChanged();
-    for (pfParameterUI* pBinding : *m_pBindings) {
-        auto* pSwatch = dynamic_cast<pfParameterUIRGBWin32*>(pBinding);
-        const pfParameterRGB* pColor = pSwatch ? pSwatch->Bound() : nullptr;
-        RECT rect{};
-        if (!pColor || !ControlRect(m_hInterface, pSwatch->GetControlId(), rect))
-            continue;
+    for (pfSwatch swatch : Swatches()) {
         double r = 0, g = 0, b = 0;
-        pColor->GetValue(r, g, b);
+        swatch.pColor->GetValue(r, g, b);
+        RECT& rect = swatch.rect;
         FrameRect(hDC, &rect, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
         InflateRect(&rect, -1, -1);
         const BrushHandle brush(CreateSolidBrush(RGB(ColorByte(r), ColorByte(g), ColorByte(b))));
@@ -109,15 +100,25 @@ void pfPreviewWin32::PaintInterfaceControls(HDC hDC)
     }
 }
 
-pfParameterRGB* pfPreviewWin32::SwatchAt(int x, int y) const
+// The colour bindings that have a swatch on the interface, with its place.
+std::vector<pfPreviewWin32::pfSwatch> pfPreviewWin32::Swatches() const
 {
+    std::vector<pfSwatch> swatches;
     for (pfParameterUI* pBinding : *m_pBindings) {
         auto* pSwatch = dynamic_cast<pfParameterUIRGBWin32*>(pBinding);
         pfParameterRGB* pColor = pSwatch ? pSwatch->Bound() : nullptr;
         RECT rect{};
-        if (pColor && ControlRect(m_hInterface, pSwatch->GetControlId(), rect) && Inside(rect, x, y))
-            return pColor;
+        if (pColor && ControlRect(m_hInterface, pSwatch->GetControlId(), rect))
+            swatches.push_back({pColor, rect});
     }
+    return swatches;
+}
+
+pfParameterRGB* pfPreviewWin32::SwatchAt(int x, int y) const
+{
+    for (const pfSwatch& swatch : Swatches())
+        if (Inside(swatch.rect, x, y))
+            return swatch.pColor;
     return nullptr;
 }
 

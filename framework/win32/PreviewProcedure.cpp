@@ -137,7 +137,7 @@ void pfPreviewWin32::InvalidatePicture()
     if (!m_hPreview)
         return;
     const RECT frame = GetFrame();
-    const RECT picture = PictureRect(frame);
+    const RECT picture = PictureSpans(frame).Rect();
     const bool bMarkers = m_pBindings && std::any_of(m_pBindings->begin(), m_pBindings->end(), [](pfParameterUI* p) {
                               return dynamic_cast<pfParameterUIPositionWin32*>(p) != nullptr;
                           });
@@ -147,28 +147,21 @@ void pfPreviewWin32::InvalidatePicture()
         InvalidateRect(m_hPreview, &picture, FALSE);
 }
 
-RECT pfPreviewWin32::PictureRect(const RECT& frame) const
+// Where the picture lies in the frame (the scroll position does not move it).
+pfPreviewWin32::pfPictureSpans pfPreviewWin32::PictureSpans(const RECT& frame) const
 {
-    pfPreviewAxis xAxis{frame.right - frame.left, m_nImageWidth, m_fDisplayScale, m_nScrollX};
-    pfPreviewAxis yAxis{frame.bottom - frame.top, m_nImageHeight, m_fDisplayScale, m_nScrollY};
-    xAxis.nScroll = ClampScroll(xAxis);
-    yAxis.nScroll = ClampScroll(yAxis);
-    const pfPictureSpan across = PictureSpan(frame.left, xAxis);
-    const pfPictureSpan down = PictureSpan(frame.top, yAxis);
-    return RECT{across.nStart, down.nStart, across.nStart + across.nShown, down.nStart + down.nShown};
+    return {PictureSpan(frame.left, {frame.right - frame.left, m_nImageWidth, m_fDisplayScale, m_nScrollX}),
+            PictureSpan(frame.top, {frame.bottom - frame.top, m_nImageHeight, m_fDisplayScale, m_nScrollY})};
 }
 
 void pfPreviewWin32::PaintPreview(HDC hDC)
 {
     const RECT frame = GetFrame();
-    const int nFrameWidth = frame.right - frame.left, nFrameHeight = frame.bottom - frame.top;
     const double fScale = m_fDisplayScale;
-    pfPreviewAxis xAxis{nFrameWidth, m_nImageWidth, fScale, m_nScrollX};
-    pfPreviewAxis yAxis{nFrameHeight, m_nImageHeight, fScale, m_nScrollY};
-    m_nScrollX = xAxis.nScroll = ClampScroll(xAxis);
-    m_nScrollY = yAxis.nScroll = ClampScroll(yAxis);
-    const pfPictureSpan across = PictureSpan(frame.left, xAxis);
-    const pfPictureSpan down = PictureSpan(frame.top, yAxis);
+    m_nScrollX = ClampScroll({frame.right - frame.left, m_nImageWidth, fScale, m_nScrollX});
+    m_nScrollY = ClampScroll({frame.bottom - frame.top, m_nImageHeight, fScale, m_nScrollY});
+    const pfPictureSpans spans = PictureSpans(frame);
+    const pfPictureSpan &across = spans.across, &down = spans.down;
     SetBrushOrgEx(hDC, across.nStart - m_nScrollX, down.nStart - m_nScrollY, nullptr);
     if (m_bBitsValid && !Covers(m_RenderedWindow, VisibleWindow(0))) {
         // Panned or zoomed beyond what the last render filled.
@@ -194,7 +187,7 @@ void pfPreviewWin32::PaintPreview(HDC hDC)
     } else {
         FillSolid(hDC, across.nStart, down.nStart, across.nStart + across.nShown, down.nStart + down.nShown, 0);
     }
-    const RECT picture{across.nStart, down.nStart, across.nStart + across.nShown, down.nStart + down.nShown};
+    const RECT picture = spans.Rect();
     // Only a paint of the whole frame leaves the margins matching the picture.
     RECT clip{}, both{};
     GetClipBox(hDC, &clip);

@@ -5,6 +5,7 @@
 // preview between batches of messages.
 #pragma once
 
+#include "framework/dialog/PreviewGeometry.h"
 #include "framework/dialog/PreviewPixels.h"
 #include "framework/dialog/Preview.h"
 
@@ -39,7 +40,14 @@ public:
     void DrawToPreview();
     void InvalidatePreview();
     void InvalidatePicture();
-    RECT PictureRect(const RECT& frame) const;
+    struct pfPictureSpans {
+        pfPictureSpan across, down;
+        RECT Rect() const
+        {
+            return {across.nStart, down.nStart, across.nStart + across.nShown, down.nStart + down.nShown};
+        }
+    };
+    pfPictureSpans PictureSpans(const RECT& frame) const;
     void UpdateUndoButtons();
     void UpdateSettingsList();
 
@@ -103,6 +111,11 @@ private:
     void OnInterfaceLeftButtonUp();
     void OnInterfaceRightButtonUp(int x, int y);
     void EndColorPick();
+    struct pfSwatch {
+        pfParameterRGB* pColor;
+        RECT rect;
+    };
+    std::vector<pfSwatch> Swatches() const;
     pfParameterRGB* SwatchAt(int x, int y) const;
     pfParameterUIAngleWin32* DialAt(int x, int y) const;
     void RecordUndoStep(pfParameter& parameter);
