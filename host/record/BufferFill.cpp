@@ -163,6 +163,13 @@ OSErr FillBuffer(const pfRowSource& rows, const pfBufferRequest& request, pfLarg
     return noErr;
 }
 
+int64_t RequestBytes(const pfDocument& document, const pfBufferRequest& request)
+{
+    return IsEmpty(request.rect) ? 0
+                                 : int64_t(Width(request.rect)) * Height(request.rect) * PlaneCount(request) *
+                                       document.GetSampleBytes();
+}
+
 bool CanShareRows(const pfDocument& document, const pfBufferRequest& input, const pfBufferRequest& output)
 {
     const auto whole = [&](const pfBufferRequest& request) {
@@ -183,12 +190,18 @@ uint8_t* SharedRowsAt(pfDocument& document, const Rect& rect)
 void CommitBuffer(pfDocument& target, const pfBufferRequest& request, const pfLargeBuffer& buffer,
                   int32_t nRowBytes)
 {
+    CommitBuffer(target, request, buffer, nRowBytes, request.rect.top, request.rect.bottom);
+}
+
+void CommitBuffer(pfDocument& target, const pfBufferRequest& request, const pfLargeBuffer& buffer,
+                  int32_t nRowBytes, int nFirstRow, int nEndRow)
+{
     const std::size_t nSampleBytes = std::size_t(target.GetSampleBytes());
     const std::size_t nBufferPixelBytes = std::size_t(PlaneCount(request)) * nSampleBytes;
     const int nLeft = std::max<int>(request.rect.left, 0);
     const int nRight = std::min<int>(request.rect.right, target.GetWidth());
-    const int nTop = std::max<int>(request.rect.top, 0);
-    const int nBottom = std::min<int>(request.rect.bottom, target.GetHeight());
+    const int nTop = std::max({int(request.rect.top), nFirstRow, 0});
+    const int nBottom = std::min({int(request.rect.bottom), nEndRow, target.GetHeight()});
     for (int y = nTop; y < nBottom && nLeft < nRight; ++y) {
         const uint8_t* pFrom = buffer.Data() + std::size_t(y - request.rect.top) * nRowBytes +
                                std::size_t(nLeft - request.rect.left) * nBufferPixelBytes;

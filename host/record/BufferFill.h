@@ -60,6 +60,12 @@ bool CanShareRows(const pfDocument& document, const pfBufferRequest& input, cons
 // The document's sample at the rectangle's top left corner.
 uint8_t* SharedRowsAt(pfDocument& document, const Rect& rect);
 
-// Writes the in-image part of a buffer filled at rate 1 back.
+// Writes the in-image part of a buffer filled at rate 1 back: all of it, or
+// the document rows [nFirstRow, nEndRow) of it.
 void CommitBuffer(pfDocument& target, const pfBufferRequest& request, const pfLargeBuffer& buffer,
                   int32_t nRowBytes);
+void CommitBuffer(pfDocument& target, const pfBufferRequest& request, const pfLargeBuffer& buffer,
+                  int32_t nRowBytes, int nFirstRow, int nEndRow);
+
+// The bytes of the samples a request covers, without row padding.
+int64_t RequestBytes(const pfDocument& document, const pfBufferRequest& request);

@@ -2,12 +2,16 @@
 
 #include "Callbacks.h"
 #include "RunClock.h"
+#include "SideThread.h"
 
 #include <algorithm>
 #include <cstring>
 #include <new>
 
 namespace {
+
+// Below this many bytes a second thread costs more than it saves.
+constexpr int64_t kSideThreadBytes = int64_t(4) << 20;
 
 pfHostRecord* g_pCurrentRecord = nullptr;
 
@@ -232,9 +236,22 @@ void pfHostRecord::EndSelector()
 void pfHostRecord::CommitOutput()
 {
     if (m_PendingOutput.bActive) {
-        if (m_pSource)
-            m_pSource->Keep(m_PendingOutput.request.rect.top, m_PendingOutput.request.rect.bottom);
-        CommitBuffer(m_Document, m_PendingOutput.request, m_OutBuffer, m_PendingOutput.nRowBytes);
+        const pfBufferRequest& request = m_PendingOutput.request;
+        const auto commitRows = [this, &request](int nTop, int nBottom) {
+            if (m_pSource)
+                m_pSource->Keep(nTop, nBottom);
+            CommitBuffer(m_Document, request, m_OutBuffer, m_PendingOutput.nRowBytes, nTop, nBottom);
+        };
+        const int nTop = request.rect.top, nBottom = request.rect.bottom;
+        // Keeping rows copies them whole, into fresh memory.
+        const int64_t nRowBytes = int64_t(m_Document.GetWidth()) * m_Document.GetPixelBytes();
+        const int64_t nKeptBytes = m_pSource ? (nBottom - nTop) * nRowBytes : 0;
+        if (nKeptBytes + RequestBytes(m_Document, request) >= kSideThreadBytes) {
+            const int nMiddle = nTop + (nBottom - nTop) / 2;
+            RunBeside([&] { commitRows(nTop, nMiddle); }, [&] { commitRows(nMiddle, nBottom); });
+        } else {
+            commitRows(nTop, nBottom);
+        }
         m_bDocumentWritten = true;
     }
     m_PendingOutput = Delivery();
@@ -272,17 +289,27 @@ OSErr pfHostRecord::Deliver()
         return noErr;
     }
     int32_t nInRowBytes = 0, nOutRowBytes = 0, nMaskRowBytes = 0;
-    if (bInput) {
-        const pfRowSource ownRows(m_Document);
-        if (const OSErr nErr = FillBuffer(m_pSource ? *m_pSource : ownRows, input, m_InBuffer, nInRowBytes))
-            return nErr;
+    OSErr nInErr = noErr, nOutErr = noErr, nMaskErr = noErr;
+    const pfRowSource ownRows(m_Document);
+    const auto fillInput = [&] {
+        if (bInput)
+            nInErr = FillBuffer(m_pSource ? *m_pSource : ownRows, input, m_InBuffer, nInRowBytes);
+        if (bMask)
+            nMaskErr = FillBuffer(*m_pMask, mask, m_MaskBuffer, nMaskRowBytes);
+    };
+    const auto fillOutput = [&] {
+        if (bOutput)
+            nOutErr = FillBuffer(m_Document, output, m_OutBuffer, nOutRowBytes);
+    };
+    if (bInput && bOutput &&
+        RequestBytes(m_Document, input) + RequestBytes(m_Document, output) >= kSideThreadBytes) {
+        RunBeside(fillInput, fillOutput);
+    } else {
+        fillInput();
+        fillOutput();
     }
-    if (bOutput) {
-        if (const OSErr nErr = FillBuffer(m_Document, output, m_OutBuffer, nOutRowBytes))
-            return nErr;
-    }
-    if (bMask) {
-        if (const OSErr nErr = FillBuffer(*m_pMask, mask, m_MaskBuffer, nMaskRowBytes))
+    for (const OSErr nErr : {nInErr, nOutErr, nMaskErr}) {
+        if (nErr != noErr)
             return nErr;
     }
 

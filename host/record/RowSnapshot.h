@@ -21,5 +21,5 @@ public:
 
 private:
     pfDocument m_Kept;
-    std::vector<bool> m_bKept;
+    std::vector<uint8_t> m_bKept; // bytes, not bits: halves of a commit keep their rows on two threads
 };

@@ -4,10 +4,12 @@
 
 #include "host/record/HandleSuite.h"
 #include "host/record/HostRecord.h"
+#include "host/record/SideThread.h"
 
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <new>
 
 namespace {
 
@@ -152,6 +154,40 @@ TEST_F(HostAdvanceState, InputStaysTheUnfilteredImageAfterOutputWasCommitted)
     ASSERT_EQ(record.advanceState(), noErr);
     EXPECT_EQ(document.Get(0, 0, 2), 251);
     EXPECT_EQ(InByte(record, 1, 0), 20) << "row 2, sampled";
+}
+
+// A preview as big as a screen: its rows are copied and committed on two
+// threads, in halves, and every row still arrives where it belongs.
+TEST_F(HostAdvanceState, ABigPreviewsRowsAllArriveAndAllAreKeptUnfiltered)
+{
+    constexpr int kWidth = 1500, kHeight = 1200;
+    pfDocument document(kWidth, kHeight, 3, 8);
+    const auto original = [](int x, int y) { return uint8_t((x + 3 * y) % 251); };
+    for (int y = 0; y < kHeight; ++y)
+        for (int x = 0; x < kWidth; ++x)
+            document.Set(0, x, y, original(x, y));
+    pfHostRecord host(document, nullptr, RgbOptions(), handles);
+    FilterRecord& record = *host.GetRecord();
+    Request(record, Rect{0, 0, kHeight, kWidth}, 2);
+    ASSERT_EQ(record.advanceState(), noErr);
+    for (int y = 0; y < kHeight; ++y)
+        static_cast<uint8_t*>(record.outData)[std::size_t(y) * record.outRowBytes + 3 * (y % kWidth)] = 255;
+
+    Request(record, Rect{0, 0, kHeight / 2, kWidth / 2}, 2, 2);
+    ASSERT_EQ(record.advanceState(), noErr);
+    int nWrongRows = 0;
+    for (int y = 0; y < kHeight; ++y)
+        nWrongRows += document.Get(0, y % kWidth, y) != 255;
+    for (int y = 0; y < kHeight / 2; ++y)
+        nWrongRows += InByte(record, y, 3 * (y % (kWidth / 2))) != original(2 * (y % (kWidth / 2)), 2 * y);
+    EXPECT_EQ(nWrongRows, 0);
+}
+
+TEST(HostSideThread, AnAllocationFailureBesideComesOutHereOnceBothHaveEnded)
+{
+    bool bHereRan = false;
+    EXPECT_THROW(RunBeside([&] { bHereRan = true; }, [] { throw std::bad_alloc(); }), std::bad_alloc);
+    EXPECT_TRUE(bHereRan);
 }
 
 // Writing in place: whole-pixel requests of the same rectangle get the
