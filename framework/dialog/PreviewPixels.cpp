@@ -5,8 +5,8 @@
 #include "framework/hostinterface/PlaneCounts.h"
 
 #include <algorithm>
-#include <new>
-#include <stdexcept>
+#include <cstring>
+#include <limits>
 
 namespace {
 
@@ -92,18 +92,31 @@ void ConvertPlainRow(const uint8_t* pRow, uint8_t* pOut, int nColumns, const Pix
 
 } // namespace
 
+bool pfPreviewBits::AssignZeros(std::size_t nSize)
+{
+    if (nSize <= m_nCapacity && m_pData) {
+        std::memset(m_pData.get(), 0, nSize);
+        m_nSize = nSize;
+        return true;
+    }
+    m_pData.reset();
+    m_nSize = m_nCapacity = 0;
+    // calloc of zero bytes may give null: ask for one byte at least.
+    m_pData.reset(static_cast<uint8_t*>(std::calloc(nSize > 0 ? nSize : 1, 1)));
+    if (!m_pData)
+        return false;
+    m_nSize = m_nCapacity = nSize;
+    return true;
+}
+
 bool AllocatePreviewBitmap(pfPreviewBitmap& bitmap, int nWidth, int nHeight)
 {
     bitmap.Release();
     if (nWidth < 0 || nHeight < 0)
         return false;
     const int nStride = PreviewBufferStride(nWidth);
-    try {
-        bitmap.bits.assign(std::size_t(nStride) * std::size_t(nHeight) * kPreviewPixelBytes, 0);
-    } catch (const std::bad_alloc&) {
-        bitmap = pfPreviewBitmap();
-        return false;
-    } catch (const std::length_error&) {
+    const uint64_t nBytes = uint64_t(nStride) * uint64_t(nHeight) * kPreviewPixelBytes;
+    if (nBytes > std::numeric_limits<std::size_t>::max() || !bitmap.bits.AssignZeros(std::size_t(nBytes))) {
         bitmap = pfPreviewBitmap();
         return false;
     }
@@ -140,7 +153,7 @@ pfPreviewConversion ConvertOutputToPreview(const FilterRecord& record, pfPreview
     const bool bPlain = !bDeep && layout.nAlphaIndex < 0;
     for (int y = y0; y < y1; ++y) {
         const uint8_t* pRow = pData + int64_t(y) * record.outRowBytes;
-        uint8_t* pOut = bitmap.bits.data() + (std::size_t(nRows - 1 - y) * bitmap.nStride + std::size_t(x0)) * kPreviewPixelBytes;
+        uint8_t* pOut = bitmap.bits.Data() + (std::size_t(nRows - 1 - y) * bitmap.nStride + std::size_t(x0)) * kPreviewPixelBytes;
         if (bPlain) {
             ConvertPlainRow(pRow + int64_t(x0) * layout.nPlanes, pOut, x1 - x0, layout);
             continue;

@@ -178,10 +178,10 @@ void pfPreviewWin32::PaintPreview(HDC hDC)
         info.bmiHeader.biPlanes = 1;
         info.bmiHeader.biBitCount = WORD(8 * kPreviewPixelBytes);
         info.bmiHeader.biCompression = BI_RGB;
-        info.bmiHeader.biSizeImage = DWORD(m_pBits.bits.size());
+        info.bmiHeader.biSizeImage = DWORD(m_pBits.bits.Size());
         SetStretchBltMode(hDC, COLORONCOLOR);
         if (!StretchDIBits(hDC, across.nStart, down.nStart, across.nShown, down.nShown, m_nScrollX, m_nScrollY,
-                           int(across.nShown * fScale), int(down.nShown * fScale), m_pBits.bits.data(), &info,
+                           int(across.nShown * fScale), int(down.nShown * fScale), m_pBits.bits.Data(), &info,
                            DIB_RGB_COLORS, SRCCOPY))
             PF_TRACE_WARNING_LINE("StretchDIBBits failed. GetLastError(" << GetLastError() << ")");
     } else {

@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <array>
 #include <vector>
 
@@ -34,7 +35,8 @@ struct Tile {
 // Blue, green, red of the picture's pixel (x, y), y counted from the top.
 std::array<int, 3> Pixel(const pfPreviewBitmap& bitmap, int x, int y)
 {
-    const uint8_t* p = &bitmap.bits[(std::size_t(bitmap.nHeight - 1 - y) * bitmap.nStride + x) * kPreviewPixelBytes];
+    const std::size_t nPixel = std::size_t(bitmap.nHeight - 1 - y) * bitmap.nStride + x;
+    const uint8_t* p = bitmap.bits.Data() + nPixel * kPreviewPixelBytes;
     return {p[0], p[1], p[2]};
 }
 
@@ -62,6 +64,23 @@ TEST(PreviewPixels, AWindowConvertsOnlyThePixelsThePreviewRendered)
     EXPECT_EQ(Pixel(bitmap, 0, 1), (std::array<int, 3>{0, 0, 0}));
     EXPECT_EQ(Pixel(bitmap, 3, 2), (std::array<int, 3>{0, 0, 0}));
     EXPECT_EQ(Pixel(bitmap, 1, 0), (std::array<int, 3>{0, 0, 0}));
+}
+
+TEST(PreviewPixels, APictureAllocatedAgainStartsBlackInTheMemoryItHeldOrInMore)
+{
+    Tile rgb(plugInModeRGBColor, 8, 3, 4, 3);
+    rgb.data.assign(rgb.data.size(), 200);
+    pfPreviewBitmap bitmap = Convert(rgb, 4, 3);
+    const uint8_t* pHeld = bitmap.bits.Data();
+    const auto isBlack = [](const pfPreviewBitmap& b) {
+        return std::all_of(b.bits.Data(), b.bits.Data() + b.bits.Size(), [](uint8_t n) { return n == 0; });
+    };
+    ASSERT_TRUE(AllocatePreviewBitmap(bitmap, 2, 2));
+    EXPECT_EQ(bitmap.bits.Data(), pHeld);
+    EXPECT_TRUE(isBlack(bitmap));
+    EXPECT_EQ(ConvertOutputToPreview(rgb.record, bitmap), pfPreviewConversion::Done);
+    ASSERT_TRUE(AllocatePreviewBitmap(bitmap, 640, 480));
+    EXPECT_TRUE(isBlack(bitmap));
 }
 
 TEST(PreviewPixels, GreyRgbAndTwoChannelImagesShowUpright)
