@@ -153,7 +153,8 @@ pfPreviewConversion ConvertOutputToPreview(const FilterRecord& record, pfPreview
     const bool bPlain = !bDeep && layout.nAlphaIndex < 0;
     for (int y = y0; y < y1; ++y) {
         const uint8_t* pRow = pData + int64_t(y) * record.outRowBytes;
-        uint8_t* pOut = bitmap.bits.Data() + (std::size_t(nRows - 1 - y) * bitmap.nStride + std::size_t(x0)) * kPreviewPixelBytes;
+        const std::size_t nFirstPixel = std::size_t(nRows - 1 - y) * bitmap.nStride + std::size_t(x0);
+        uint8_t* pOut = bitmap.bits.Data() + nFirstPixel * kPreviewPixelBytes;
         if (bPlain) {
             ConvertPlainRow(pRow + int64_t(x0) * layout.nPlanes, pOut, x1 - x0, layout);
             continue;
