@@ -324,7 +324,8 @@ Host services:
                          tells only errors and its summary
   --threads N            at most N render threads in the plug-in, 1-64 (sets
                          CORVANE_THREADS, which the plug-in reads; default:
-                         one per processor). 1 renders on the host's thread.
+                         one per processor). 1 renders on the host's thread,
+                         where our host then also copies image data.
 
 Selectors:
   --about                call the about selector only, with an AboutRecord

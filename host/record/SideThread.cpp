@@ -1,6 +1,8 @@
 #include "SideThread.h"
 
+#include <cstdlib>
 #include <exception>
+#include <string>
 
 #if defined(_WIN32)
 #include <windows.h>
@@ -24,6 +26,23 @@ struct SideWork {
         }
     }
 };
+
+// --threads 1 (CORVANE_THREADS=1) keeps our host's copying on its own
+// thread too, as it keeps the plug-in's render there.
+bool SecondThreadAllowed()
+{
+#if defined(_WIN32)
+    // The C library's copy of the environment misses what --threads set.
+    char szValue[16] = {};
+    const DWORD nLength = GetEnvironmentVariableA("CORVANE_THREADS", szValue, sizeof szValue);
+    const std::string strValue = nLength > 0 && nLength < sizeof szValue ? szValue : "";
+#else
+    const char* pValue = std::getenv("CORVANE_THREADS");
+    const std::string strValue = pValue ? pValue : "";
+#endif
+    const std::size_t nFirst = strValue.find_first_not_of('0');
+    return nFirst == std::string::npos || strValue.substr(nFirst) != "1";
+}
 
 #if defined(_WIN32)
 DWORD WINAPI SideThreadProcedure(void* pParameter)
@@ -66,7 +85,12 @@ void RunBeside(const std::function<void()>& fnHere, const std::function<void()>&
 {
     SideWork side{fnBeside, nullptr};
     SideWork here{fnHere, nullptr};
-    RunOnSideThread(side, here);
+    if (SecondThreadAllowed()) {
+        RunOnSideThread(side, here);
+    } else {
+        here.Run();
+        side.Run();
+    }
     if (here.pError)
         std::rethrow_exception(here.pError);
     if (side.pError)

@@ -6,7 +6,7 @@
 #include <functional>
 
 // Runs fnBeside on a thread of its own while fnHere runs on this one, and
-// returns once both have. Without a second thread (the system refuses one)
-// they run here one after the other. An exception from either comes out
+// returns once both have. Without a second thread (the system refuses one,
+// or CORVANE_THREADS is 1) they run here one after the other. An exception from either comes out
 // here, after both have ended.
 void RunBeside(const std::function<void()>& fnHere, const std::function<void()>& fnBeside);

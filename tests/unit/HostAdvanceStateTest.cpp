@@ -8,8 +8,12 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <cstring>
 #include <new>
+#include <string>
+#include <thread>
+#include <vector>
 
 namespace {
 
@@ -188,6 +192,21 @@ TEST(HostSideThread, AnAllocationFailureBesideComesOutHereOnceBothHaveEnded)
     bool bHereRan = false;
     EXPECT_THROW(RunBeside([&] { bHereRan = true; }, [] { throw std::bad_alloc(); }), std::bad_alloc);
     EXPECT_TRUE(bHereRan);
+}
+
+TEST(HostSideThread, WithOneThreadAllowedBothRunHereInTurn)
+{
+    const char* pBefore = std::getenv("CORVANE_THREADS");
+    const std::string strBefore = pBefore ? pBefore : "";
+    setenv("CORVANE_THREADS", "1", 1);
+    std::vector<std::thread::id> threads;
+    const auto note = [&] { threads.push_back(std::this_thread::get_id()); };
+    RunBeside(note, note);
+    if (pBefore)
+        setenv("CORVANE_THREADS", strBefore.c_str(), 1);
+    else
+        unsetenv("CORVANE_THREADS");
+    EXPECT_EQ(threads, (std::vector<std::thread::id>(2, std::this_thread::get_id())));
 }
 
 // Writing in place: whole-pixel requests of the same rectangle get the
