@@ -244,8 +244,8 @@ void pfHostRecord::CommitOutput()
         };
         const int nTop = request.rect.top, nBottom = request.rect.bottom;
         // Keeping rows copies them whole, into fresh memory.
-        const int64_t nRowBytes = int64_t(m_Document.GetWidth()) * m_Document.GetPixelBytes();
-        const int64_t nKeptBytes = m_pSource ? (nBottom - nTop) * nRowBytes : 0;
+        const int64_t nDocumentRowBytes = int64_t(m_Document.GetWidth()) * m_Document.GetPixelBytes();
+        const int64_t nKeptBytes = m_pSource ? (nBottom - nTop) * nDocumentRowBytes : 0;
         if (nKeptBytes + RequestBytes(m_Document, request) >= kSideThreadBytes) {
             const int nMiddle = nTop + (nBottom - nTop) / 2;
             RunBeside([&] { commitRows(nTop, nMiddle); }, [&] { commitRows(nMiddle, nBottom); });

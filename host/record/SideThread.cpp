@@ -51,31 +51,31 @@ DWORD WINAPI SideThreadProcedure(void* pParameter)
     return 0;
 }
 
-// The toolchain's thread model has no std::thread.
-void RunOnSideThread(SideWork& side, SideWork& here)
+// Runs side on a thread of its own while here runs on this one; false,
+// with neither run, when the system gives no thread. The toolchain's thread
+// model has no std::thread.
+bool RunOnSideThread(SideWork& side, SideWork& here)
 {
     const HANDLE hThread = CreateThread(nullptr, 0, SideThreadProcedure, &side, 0, nullptr);
+    if (!hThread)
+        return false;
     here.Run();
-    if (!hThread) {
-        side.Run();
-        return;
-    }
     WaitForSingleObject(hThread, INFINITE);
     CloseHandle(hThread);
+    return true;
 }
 #else
-void RunOnSideThread(SideWork& side, SideWork& here)
+bool RunOnSideThread(SideWork& side, SideWork& here)
 {
     std::thread thread;
     try {
         thread = std::thread([&side] { side.Run(); });
     } catch (const std::system_error&) {
-        here.Run();
-        side.Run();
-        return;
+        return false;
     }
     here.Run();
     thread.join();
+    return true;
 }
 #endif
 
@@ -85,9 +85,7 @@ void RunBeside(const std::function<void()>& fnHere, const std::function<void()>&
 {
     SideWork side{fnBeside, nullptr};
     SideWork here{fnHere, nullptr};
-    if (SecondThreadAllowed()) {
-        RunOnSideThread(side, here);
-    } else {
+    if (!SecondThreadAllowed() || !RunOnSideThread(side, here)) {
         here.Run();
         side.Run();
     }
